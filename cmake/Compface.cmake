@@ -1,0 +1,31 @@
+# compface::compface: the X-Face codec.
+# Natively it is Debian's libcompfaceg1-dev. For Windows it is built here as a static
+# library from Debian's libcompface source package, which scripts/setup fetches with
+# `apt-get source` into .cache/ (nothing of it is committed).
+if(NOT WIN32)
+  find_path(COMPFACE_INCLUDE_DIR compface.h REQUIRED)
+  find_library(COMPFACE_LIBRARY compface REQUIRED)
+  add_library(compface::compface UNKNOWN IMPORTED)
+  set_target_properties(compface::compface PROPERTIES
+    IMPORTED_LOCATION ${COMPFACE_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${COMPFACE_INCLUDE_DIR})
+  return()
+endif()
+
+set(_src ${VIZMARK_COMPFACE_SOURCE})
+if(NOT EXISTS ${_src}/compface.h OR NOT EXISTS ${_src}/uncompface.c)
+  message(FATAL_ERROR "compface source not found in ${_src}: run scripts/setup first")
+endif()
+file(STRINGS ${_src}/debian/changelog _changelog_head LIMIT_COUNT 1)
+if(NOT _changelog_head MATCHES "\\(1:1\\.5\\.2-")
+  message(FATAL_ERROR "expected compface 1.5.2 in ${_src}, found: ${_changelog_head}")
+endif()
+
+add_library(compface STATIC
+  ${_src}/arith.c ${_src}/compface.c ${_src}/compress.c
+  ${_src}/file.c ${_src}/gen.c ${_src}/uncompface.c)
+target_include_directories(compface PUBLIC ${_src})
+# K&R C from 1990: built as it is, quietly.
+target_compile_options(compface PRIVATE -w -O2)
+target_compile_definitions(compface PRIVATE HAVE_CONFIG_H=1 STDC_HEADERS=1)
+add_library(compface::compface ALIAS compface)

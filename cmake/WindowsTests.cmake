@@ -1,0 +1,19 @@
+# Windows builds: every program lands in bin/ next to Vizmark.tbp, links its runtime
+# statically, and its tests run through an emulator: wine64 for x86_64; for i686 a
+# runner that reports the test as not run while no 32-bit Wine is available.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(VIZMARK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run;${VIZMARK_WINEPREFIX})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine32-run;${VIZMARK_WINEPREFIX})
+endif()
+
+# A test executable run once as one CTest entry (each Wine start costs about a second).
+function(vizmark_add_wine_test target)
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+endfunction()
