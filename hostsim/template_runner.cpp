@@ -73,8 +73,8 @@ std::string RunTemplate(const PluginModule& plugin, HostState& host, std::string
 
     ContextObject context(&host);
     ContextObject params(&host, std::move(args));
-    const int32_t code = plugin.ExecMacro(name.c_str(), static_cast<int32_t>(name.size()),
-                                          &context, &params);
+    const int32_t code =
+        plugin.ExecMacro(name.c_str(), static_cast<int32_t>(name.size()), &context, &params);
     if (code == 0) {
       out.append(context.items.empty() ? std::string() : context.items[0]);
       pos = after;

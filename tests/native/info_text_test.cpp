@@ -20,8 +20,7 @@ TEST(InfoText, LinksUseTheSameAddressTwice) {
   const std::string home = std::string(kHomePage);
   EXPECT_NE(text.find("&lt;<a href=\"mailto:" + mail + "\">" + mail + "</a>&gt;"),
             std::string::npos);
-  EXPECT_NE(text.find("<br>Strona: <a href=\"" + home + "\">" + home + "</a>"),
-            std::string::npos);
+  EXPECT_NE(text.find("<br>Strona: <a href=\"" + home + "\">" + home + "</a>"), std::string::npos);
   EXPECT_NE(text.find("<a href=\"" + std::string(kEnglishHomePage) + "\">home page</a>)<hr><br>"),
             std::string::npos);
 }
@@ -32,11 +31,17 @@ TEST(InfoText, BodyIsWindows1250WithItsExactSpacing) {
   // after the second.
   EXPECT_NE(text.find("wy\x9Cwietlania nag\xB3\xF3wka X-Face. <h4>Makra:</h4> <h5>"),
             std::string::npos);
-  EXPECT_NE(text.find("poda\xE6 \x9C" "cie\xBFk\xEA  do pliku z bitmap\xB9"), std::string::npos);
-  EXPECT_NE(text.find("lub \x9C" "cie\xBFk\xEA do pliku tekstowego"), std::string::npos);
+  EXPECT_NE(text.find("poda\xE6 \x9C"
+                      "cie\xBFk\xEA  do pliku z bitmap\xB9"),
+            std::string::npos);
+  EXPECT_NE(text.find("lub \x9C"
+                      "cie\xBFk\xEA do pliku tekstowego"),
+            std::string::npos);
   EXPECT_NE(text.find(R"(<h5>%SetXFace("Path\to\48x48x1\bmp_file\with\your_face_image.bmp")</h5>)"),
             std::string::npos);
-  EXPECT_NE(text.find("podajemy \x9C" "cie\xBFke do pliku."), std::string::npos);
+  EXPECT_NE(text.find("podajemy \x9C"
+                      "cie\xBFke do pliku."),
+            std::string::npos);
   EXPECT_EQ(text.find_first_of("\xC3\xC4\xC5"), std::string::npos) << "UTF-8 left in the text";
 }
 

@@ -62,24 +62,20 @@ TEST_P(DispatchTest, MatchesWholeNamesIgnoringAsciiCase) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, DispatchTest,
-                         testing::Values(NameCase{"DisplayXFace", 0, "first"},
-                                         NameCase{"displayxface", 0, "first"},
-                                         NameCase{"DISPLAYXFACE", 0, "first"},
-                                         NameCase{"dIsPlAyXfAcE", 0, "first"},
-                                         NameCase{"DisplayXFaces", -1, ""},
-                                         NameCase{"DisplayXFac", -1, ""},
-                                         NameCase{"Display", -1, ""},
-                                         NameCase{"", -1, ""},
-                                         NameCase{"Unknown", -1, ""},
-                                         // Only a to z fold: 0xE9 is not 'E' or 'e'.
-                                         NameCase{"Displ\xE9yXFace", -1, ""}),
-                         [](const testing::TestParamInfo<NameCase>& info) {
-                           std::string name = "Case" + std::to_string(info.index) + "_";
-                           for (const char* c = info.param.name; *c; ++c)
-                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Names, DispatchTest,
+    testing::Values(NameCase{"DisplayXFace", 0, "first"}, NameCase{"displayxface", 0, "first"},
+                    NameCase{"DISPLAYXFACE", 0, "first"}, NameCase{"dIsPlAyXfAcE", 0, "first"},
+                    NameCase{"DisplayXFaces", -1, ""}, NameCase{"DisplayXFac", -1, ""},
+                    NameCase{"Display", -1, ""}, NameCase{"", -1, ""}, NameCase{"Unknown", -1, ""},
+                    // Only a to z fold: 0xE9 is not 'E' or 'e'.
+                    NameCase{"Displ\xE9yXFace", -1, ""}),
+    [](const testing::TestParamInfo<NameCase>& info) {
+      std::string name = "Case" + std::to_string(info.index) + "_";
+      for (const char* c = info.param.name; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+      return name;
+    });
 
 TEST(Dispatch, ZeroOrNegativeLengthRunsNothing) {
   g_ran.clear();

@@ -16,7 +16,9 @@ using hostsim::PluginModule;
 
 class DllTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath()); }
+  static void SetUpTestSuite() {
+    plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath());
+  }
   static void TearDownTestSuite() { plugin_.reset(); }
   static std::unique_ptr<PluginModule> plugin_;
 };

@@ -1,0 +1,70 @@
+// Owners for the Win32 handles the plug-in uses: each type names the call that releases
+// its handle, so no way out of a function can forget it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace vizmark {
+
+template <typename Handle, auto Release>
+struct HandleDeleter {
+  void operator()(Handle handle) const noexcept {
+    if (handle != nullptr) Release(handle);
+  }
+};
+
+template <typename Handle, auto Release>
+using UniqueHandleOf =
+    std::unique_ptr<std::remove_pointer_t<Handle>, HandleDeleter<Handle, Release>>;
+
+inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
+inline void CloseKernelHandle(HANDLE handle) noexcept {
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+
+using UniqueHdc = UniqueHandleOf<HDC, &DeleteDC>;                 // CreateCompatibleDC
+using UniqueHbitmap = UniqueHandleOf<HBITMAP, &DeleteGdiObject>;  // CreateDIBSection...
+using UniqueHfont = UniqueHandleOf<HFONT, &DeleteGdiObject>;      // CreateFont...
+using UniqueHkey = UniqueHandleOf<HKEY, &RegCloseKey>;            // RegCreateKeyEx...
+using UniqueHandle = UniqueHandleOf<HANDLE, &CloseKernelHandle>;  // CreateFile, events, threads
+using UniqueHmodule = UniqueHandleOf<HMODULE, &FreeLibrary>;      // LoadLibrary
+
+// A window's device context (GetDC), released to its window (ReleaseDC).
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const noexcept { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a DC for a scope; the DC's previous object goes back first,
+// before the DC or the object can be deleted.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept
+      : dc_(dc),
+        previous_(dc != nullptr && object != nullptr ? SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace vizmark
