@@ -24,12 +24,9 @@ void DisplayXFaceHandler(std::string& result, MacroContext* context, MacroContex
 void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* params);
 void XFaceVersionHandler(std::string& result, MacroContext* context, MacroContext* params);
 
-// The order is the order of the macro list and of the name comparison.
-inline constexpr std::array<MacrosDefStruct, 3> MacroTable = {{
-    {"DisplayXFace", &DisplayXFaceHandler},
-    {"SetXFace", &SetXFaceHandler},
-    {"XFaceVersion", &XFaceVersionHandler},
-}};
+// The plug-in's three macros. The order is the order of the macro list and of the name
+// comparison.
+extern const std::array<MacrosDefStruct, 3> MacroTable;
 
 // The characters doubled inside a quoted argument of host macro text.
 inline constexpr std::string_view MacroSpecialChars = "\"%";

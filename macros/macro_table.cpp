@@ -1,0 +1,12 @@
+#include "macros/macros.h"
+
+namespace vizmark {
+
+// Constant-initialised: the table is complete before any code of the module runs.
+constinit const std::array<MacrosDefStruct, 3> MacroTable = {{
+    {"DisplayXFace", &DisplayXFaceHandler},
+    {"SetXFace", &SetXFaceHandler},
+    {"XFaceVersion", &XFaceVersionHandler},
+}};
+
+}  // namespace vizmark
