@@ -1,9 +1,36 @@
+#include <string_view>
+
+#include "face/face_bitmap.h"
+#include "face/tbitmap.h"
+#include "facedraw/window_discovery.h"
 #include "macros/macros.h"
 
 namespace vizmark {
 
-// Decoding the message's header and showing it in the header panel comes with the face
-// overlay; until then the macro expands to nothing.
-void DisplayXFaceHandler(std::string&, MacroContext*, MacroContext*) {}
+namespace {
+
+constexpr std::string_view kReadHeaderRequest = "%OHEADER(\"X-Face\")%-";
+constexpr std::string_view kConvertError = "X-Face: Convert header error";
+constexpr std::string_view kDisplayError = "X-Face: Display image error";
+constexpr int kFaceSize = 48;
+
+}  // namespace
+
+void DisplayXFaceHandler(std::string& result, MacroContext* context, MacroContext*) {
+  context->Evaluate(kReadHeaderRequest.data(), static_cast<int32_t>(kReadHeaderRequest.size()), 0,
+                    context);
+  const std::string header = ReadItemText(context, 0);
+  if (header.empty()) return;
+
+  // The picture lives for this call only; the overlay keeps its own copy.
+  TBitmap picture;
+  picture.SetWidth(kFaceSize);
+  picture.SetHeight(kFaceSize);
+  if (XFaceToBitmap(header, picture) < 0) {
+    result = kConvertError;
+    return;
+  }
+  if (!AttachFace(&picture)) result = kDisplayError;
+}
 
 }  // namespace vizmark

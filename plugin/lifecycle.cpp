@@ -1,5 +1,9 @@
 #include "plugin/lifecycle.h"
 
+#include "facedraw/attach_thread.h"
+#include "facedraw/face_item.h"
+#include "facedraw/window_discovery.h"
+
 namespace vizmark {
 
 HMODULE g_module = nullptr;
@@ -8,15 +12,21 @@ void StartUp() {
   // 1. The face bitmap (a message box when it cannot be made).
   // 2. The stored shortcut.
   // 3. The thread that attaches to the host's windows.
+  OpenOverlay();
+  StartAttachThread();
 }
 
 void ShutDown() {
   // 1. Save the shortcut.
   // 2. Take the face off every header panel and give the host its window procedures back.
+  //    The attaching thread has ended before, and nothing attaches after.
+  StopAttachThread();
+  CloseOverlay();
+  RemoveAllFaces();
 }
 
 int32_t RunSetup() {
-  // The configuration dialog, modal, parented to the host's main window.
+  // The configuration dialog, modal, parented to the host's main window (HostMainWindow).
   return 0;
 }
 

@@ -1,0 +1,4 @@
+#include "facedraw/shortcut_replay.h"
+namespace vizmark {
+void ReplayFilterShortCut() {}
+}  // namespace vizmark

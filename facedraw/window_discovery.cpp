@@ -1,0 +1,79 @@
+#include "facedraw/window_discovery.h"
+
+#include <cstring>
+
+namespace vizmark {
+
+std::atomic<HWND> HostMainWindow{nullptr};
+
+namespace {
+
+std::atomic<bool> g_overlay_closed{false};
+
+constexpr char kMainWindowClass[] = "TMailerForm";
+constexpr char kHeaderPanelClass[] = "TAddressGrid";
+constexpr char kMessageListClass[] = "TMessageListView";
+
+HWND FindTopLevel(const char* class_name) {
+  ClassSearch search{};
+  std::strncpy(search.wanted, class_name, sizeof search.wanted - 1);
+  EnumWindows(&MatchClassName, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Any descendant, not only a direct child.
+HWND FindDescendant(HWND parent, const char* class_name) {
+  ClassSearch search{};
+  std::strncpy(search.wanted, class_name, sizeof search.wanted - 1);
+  EnumChildWindows(parent, &MatchClassName, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) {
+  auto* search = reinterpret_cast<ClassSearch*>(search_param);
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::strncmp(name, search->wanted, sizeof name) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+void OpenOverlay() { g_overlay_closed = false; }
+
+void CloseOverlay() {
+  // Taking the lock orders this after any attachment already under way.
+  auto lock = OverlaySlots().Lock();
+  g_overlay_closed = true;
+}
+
+std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
+  // One attachment at a time, whichever thread asks, so a panel never gets two items.
+  auto lock = OverlaySlots().Lock();
+  if (g_overlay_closed) return nullptr;
+
+  HWND main_window = GetActiveWindow();
+  if (main_window == nullptr) {
+    main_window = FindTopLevel(kMainWindowClass);
+    HostMainWindow = main_window;
+  }
+  if (main_window == nullptr) return nullptr;
+
+  const HWND header = FindDescendant(main_window, kHeaderPanelClass);
+  if (header == nullptr) return nullptr;
+  if (auto item = OverlaySlots().FindByHeader(lock, header)) {
+    item->SetPicture(picture);
+    return item;
+  }
+
+  const HWND list = FindDescendant(main_window, kMessageListClass);
+  if (list == nullptr) return nullptr;
+  auto item = std::make_shared<TFaceItem>(header, list, picture);
+  if (OverlaySlots().AddItem(lock, item) < 0) return item;
+  item->Subclass();
+  item->PaintFace();
+  return item;
+}
+
+}  // namespace vizmark

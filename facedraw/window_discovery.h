@@ -1,0 +1,38 @@
+// Finding the host's windows by class name, and attaching the face to its header panel.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+#include "face/tbitmap.h"
+#include "facedraw/face_item.h"
+
+namespace vizmark {
+
+// The record MatchClassName fills during an enumeration.
+struct ClassSearch {
+  char wanted[256];
+  HWND found;
+};
+
+// EnumWindows / EnumChildWindows callback: stops (FALSE) at the first window whose class
+// name is exactly `wanted`.
+BOOL CALLBACK MatchClassName(HWND window, LPARAM search);
+
+// The host's main window found by the last search among top-level windows (or none);
+// the configuration dialog's parent.
+extern std::atomic<HWND> HostMainWindow;
+
+// Shows `picture` (none: an empty, hidden face) on the host's header panel: updates the
+// panel's item or creates one. Returns the item, or none when the host's windows were not
+// found or the overlay is closed. A new item that found the table full is returned without
+// being attached to anything; it goes when the caller drops it.
+std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture);
+
+// After CloseOverlay no item can be attached until OpenOverlay (start-up opens it).
+void OpenOverlay();
+void CloseOverlay();
+
+}  // namespace vizmark

@@ -1,0 +1,265 @@
+// The overlay and window discovery, linked in directly, against hostsim's windows.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "face/tbitmap.h"
+#include "facedraw/face_item.h"
+#include "facedraw/window_discovery.h"
+#include "hostsim/host_windows.h"
+#include "tests/win/win_test_support.h"
+
+namespace vizmark {
+namespace {
+
+using hostsim::HostWindows;
+using testsupport::Face;
+
+TBitmap PictureOf(const Face& face) {
+  TBitmap picture;
+  picture.SetWidth(48);
+  picture.SetHeight(48);
+  UniqueHdc dc(CreateCompatibleDC(nullptr));
+  SelectedObject selected(dc.get(), picture.Handle());
+  for (int i = 0; i < 48 * 48; ++i)
+    if (face[static_cast<size_t>(i)]) SetPixelV(dc.get(), i % 48, i / 48, RGB(0, 0, 0));
+  return picture;
+}
+
+WNDPROC ProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+WNDPROC ClassProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+}
+
+size_t LiveItems() {
+  auto lock = OverlaySlots().Lock();
+  return OverlaySlots().Items(lock).size();
+}
+
+Face FaceOnPanel(HWND panel) {
+  RECT client;
+  GetClientRect(panel, &client);
+  return testsupport::ReadWindowPixels(panel, client.right - 52, 4);
+}
+
+void Repaint(HWND window) {
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+  HostWindows::Pump(20);
+}
+
+class OverlayTest : public testing::Test {
+ protected:
+  void TearDown() override {
+    RemoveAllFaces();
+    HostWindows::Pump(10);
+  }
+  hostsim::HostState state_;
+  const Face bar_ = testsupport::RectFace(0, 0, 8, 48);
+  const Face block_ = testsupport::RectFace(20, 20, 30, 30);
+};
+
+TEST_F(OverlayTest, NoHostWindowsNoItem) {
+  HostMainWindow = reinterpret_cast<HWND>(1);
+  const TBitmap picture = PictureOf(bar_);
+  EXPECT_EQ(AttachFace(&picture), nullptr);
+  EXPECT_EQ(HostMainWindow.load(), nullptr);
+  EXPECT_EQ(LiveItems(), 0u);
+}
+
+TEST_F(OverlayTest, MissingPanelOrListAttachesNothing) {
+  for (bool with_header : {false, true}) {
+    HostWindows::Options options;
+    options.with_header = with_header;
+    options.with_list = !with_header;
+    HostWindows host(&state_, nullptr, options);
+    const TBitmap picture = PictureOf(bar_);
+    EXPECT_EQ(AttachFace(&picture), nullptr) << "with_header=" << with_header;
+    if (with_header) {
+      EXPECT_EQ(ProcOf(host.header()), ClassProcOf(host.header()));
+    }
+  }
+  EXPECT_EQ(LiveItems(), 0u);
+}
+
+TEST_F(OverlayTest, DrawsTheFaceAfterEveryHostPaint) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  const auto item = AttachFace(&picture);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(ProcOf(host.header()), &HeaderWndProc);
+  EXPECT_EQ(ProcOf(host.list()), &ListWndProc);
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())), testsupport::Show(bar_));
+
+  RECT client;
+  GetClientRect(host.header(), &client);
+  const RECT where = item->FaceRect();
+  EXPECT_EQ(where.left, client.right - 52);
+  EXPECT_EQ(where.top, 4);
+  EXPECT_EQ(where.right, client.right - 4);
+  EXPECT_EQ(where.bottom, 52);
+
+  const int paints = host.header_paints();
+  Repaint(host.header());
+  EXPECT_GT(host.header_paints(), paints);
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())), testsupport::Show(bar_));
+}
+
+TEST_F(OverlayTest, ASecondAttachUpdatesTheSameItem) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap first = PictureOf(bar_), second = PictureOf(block_);
+  const auto item = AttachFace(&first);
+  EXPECT_EQ(AttachFace(&second), item);
+  EXPECT_EQ(LiveItems(), 1u);
+  // No repaint in between: both faces' black pixels show.
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())),
+            testsupport::Show(testsupport::AndFaces(bar_, block_)));
+  Repaint(host.header());
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())), testsupport::Show(block_));
+}
+
+TEST_F(OverlayTest, AnItemWithoutPictureDrawsNothingUntilGivenOne) {
+  HostWindows host(&state_, nullptr);
+  const auto item = AttachFace(nullptr);
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->Showing());
+  EXPECT_EQ(ProcOf(host.header()), &HeaderWndProc);
+  Repaint(host.header());
+  EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
+  // Given no picture again, it shows an empty one: still nothing drawn.
+  item->SetPicture(nullptr);
+  EXPECT_TRUE(item->Showing());
+  Repaint(host.header());
+  EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
+}
+
+TEST_F(OverlayTest, ListTimersHideOrPassThrough) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  const auto item = AttachFace(&picture);
+  ASSERT_NE(item, nullptr);
+
+  SendMessageA(host.list(), WM_TIMER, 7, 0);
+  EXPECT_TRUE(item->Showing());
+  SendMessageA(host.list(), WM_TIMER, HostWindows::kHideTimer, 0);
+  EXPECT_FALSE(item->Showing());
+  HostWindows::Pump(30);  // the host repaints the invalidated panel
+  EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
+  // Every timer still reached the host's own procedure, in order.
+  EXPECT_EQ(host.list_timers(), (std::vector<UINT_PTR>{7, HostWindows::kHideTimer}));
+}
+
+TEST_F(OverlayTest, NarrowPanelClipsTheFace) {
+  HostWindows::Options options;
+  options.header_width = 40;
+  HostWindows host(&state_, nullptr, options);
+  const TBitmap picture = PictureOf(testsupport::RectFace(0, 0, 48, 48));
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  RECT client;
+  GetClientRect(host.header(), &client);
+  ASSERT_LT(client.right, 52);
+  const Face seen = FaceOnPanel(host.header());
+  // The part of the face left of the panel's edge is cut off; the rest is drawn.
+  const int visible_left = 52 - client.right;
+  EXPECT_EQ(testsupport::Show(seen),
+            testsupport::Show(testsupport::RectFace(visible_left, 0, 48, 48)));
+}
+
+TEST_F(OverlayTest, DestroyingThePanelTakesTheItemOff) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  const HWND list = host.list();
+  DestroyWindow(host.header());
+  EXPECT_EQ(LiveItems(), 0u);
+  EXPECT_EQ(ProcOf(list), ClassProcOf(list));
+  SendMessageA(list, WM_TIMER, 7, 0);  // the list still works on its own
+  EXPECT_EQ(host.list_timers().back(), 7u);
+}
+
+TEST_F(OverlayTest, RemoveAllFacesGivesEveryWindowItsProcedureBack) {
+  HostWindows a(&state_, nullptr), b(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  SetActiveWindow(a.main());
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  SetActiveWindow(b.main());
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  EXPECT_EQ(LiveItems(), 2u);
+
+  RemoveAllFaces();
+  EXPECT_EQ(LiveItems(), 0u);
+  for (const HostWindows* host : {&a, &b}) {
+    EXPECT_EQ(ProcOf(host->header()), ClassProcOf(host->header()));
+    EXPECT_EQ(ProcOf(host->list()), ClassProcOf(host->list()));
+  }
+  HostWindows::Pump(30);
+  EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(a.header())), 0);
+  RemoveAllFaces();  // an empty table: nothing happens
+}
+
+// A subclass put on the panel after ours: ours must not be taken out from under it.
+WNDPROC g_next_of_outer = nullptr;
+int g_outer_calls = 0;
+LRESULT CALLBACK OuterSubclass(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  ++g_outer_calls;
+  return CallWindowProcA(g_next_of_outer, w, m, wp, lp);
+}
+
+TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  g_next_of_outer = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
+  RemoveAllFaces();
+  EXPECT_EQ(ProcOf(host.header()), &OuterSubclass);
+  const int paints = host.header_paints();
+  Repaint(host.header());
+  EXPECT_GT(g_outer_calls, 0);
+  EXPECT_GT(host.header_paints(), paints);  // through ours, now a pass-through, to the host
+  EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
+  SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_next_of_outer));
+}
+
+TEST_F(OverlayTest, TheHundredAndFirstPanelKeepsTheHostsProcedures) {
+  std::vector<std::unique_ptr<HostWindows>> hosts;
+  const TBitmap picture = PictureOf(bar_);
+  for (int i = 0; i < OverlayTable::kSlots + 1; ++i) {
+    hosts.push_back(std::make_unique<HostWindows>(&state_, nullptr));
+    SetActiveWindow(hosts.back()->main());
+    EXPECT_NE(AttachFace(&picture), nullptr) << i;
+  }
+  EXPECT_EQ(LiveItems(), static_cast<size_t>(OverlayTable::kSlots));
+  const HostWindows& last = *hosts.back();
+  EXPECT_EQ(ProcOf(last.header()), ClassProcOf(last.header()));
+  EXPECT_EQ(ProcOf(last.list()), ClassProcOf(last.list()));
+  EXPECT_EQ(ProcOf(hosts.front()->header()), &HeaderWndProc);
+}
+
+TEST_F(OverlayTest, TwoThreadsAttachingAtOnceMakeOneItem) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  for (int round = 0; round < 20; ++round) {
+    std::atomic<bool> go{false};
+    std::thread other([&] {
+      while (!go) std::this_thread::yield();
+      for (int i = 0; i < 10; ++i) AttachFace(i % 2 ? &picture : nullptr);
+    });
+    go = true;
+    for (int i = 0; i < 10; ++i) {
+      AttachFace(&picture);
+      HostWindows::Pump(0);
+    }
+    other.join();
+    ASSERT_EQ(LiveItems(), 1u) << "round " << round;
+    RemoveAllFaces();
+    ASSERT_EQ(ProcOf(host.header()), ClassProcOf(host.header()));
+  }
+}
+
+}  // namespace
+}  // namespace vizmark

@@ -1,0 +1,26 @@
+// Helpers shared by the Windows tests: pictures and reading back what a window shows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// 48 x 48 pixels, row-major, true for black.
+using Face = std::vector<bool>;
+
+// Reads `size` x `size` pixels of the window's client area at (x, y): true where black.
+// Pixels outside the client area read as false.
+Face ReadWindowPixels(HWND window, int x, int y, int size = 48);
+
+// A face with a black rectangle (left, top, right, bottom, in 0..48).
+Face RectFace(int left, int top, int right, int bottom);
+// What the panel shows after both were drawn with SRCAND: black wherever either is.
+Face AndFaces(const Face& a, const Face& b);
+int BlackCount(const Face& face);
+// For failure messages: the face as 48 lines of '#' and '.'.
+std::string Show(const Face& face);
+
+}  // namespace testsupport
