@@ -213,8 +213,8 @@ TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
   HostWindows host(&state_, nullptr);
   const TBitmap picture = PictureOf(bar_);
   ASSERT_NE(AttachFace(&picture), nullptr);
-  g_next_of_outer = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
+  g_next_of_outer = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
   RemoveAllFaces();
   EXPECT_EQ(ProcOf(host.header()), &OuterSubclass);
   const int paints = host.header_paints();

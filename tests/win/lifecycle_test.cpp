@@ -1,0 +1,110 @@
+// The plug-in's whole life in a host: start-up, the attaching thread, shut-down, unload.
+#include <windows.h>
+// windows.h first
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <memory>
+
+#include "hostsim/host_windows.h"
+#include "hostsim/plugin_module.h"
+#include "plugin/win_handles.h"
+
+namespace {
+
+using hostsim::HostWindows;
+using hostsim::PluginModule;
+
+int ThreadsOfThisProcess() {
+  vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  return count;
+}
+
+WNDPROC ProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+WNDPROC ClassProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+}
+bool Subclassed(HWND window) { return ProcOf(window) != ClassProcOf(window); }
+
+// Pumps messages until `done` or about `ms` milliseconds have passed.
+template <typename Done>
+bool PumpUntil(Done done, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    if (done()) return true;
+    HostWindows::Pump(50);
+  }
+  return done();
+}
+
+class LifecycleTest : public testing::Test {
+ protected:
+  void SetUp() override { plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath()); }
+  hostsim::HostState state_;
+  std::unique_ptr<PluginModule> plugin_;
+};
+
+TEST_F(LifecycleTest, TheThreadAttachesToTheHostsWindowsAndShutDownTakesItOff) {
+  HostWindows host(&state_, plugin_.get());
+  const int threads_before = ThreadsOfThisProcess();
+  plugin_->Initialize();
+  EXPECT_FALSE(Subclassed(host.header()));  // the first try comes after a pause, never at once
+  ASSERT_TRUE(PumpUntil([&] { return Subclassed(host.header()); }, 6000));
+  EXPECT_TRUE(Subclassed(host.list()));
+  // Having attached, the thread ends by itself.
+  EXPECT_TRUE(PumpUntil([&] { return ThreadsOfThisProcess() == threads_before; }, 3000));
+
+  plugin_->Finalize();
+  EXPECT_FALSE(Subclassed(host.header()));
+  EXPECT_FALSE(Subclassed(host.list()));
+}
+
+TEST_F(LifecycleTest, ShutDownWhileTheThreadWaitsEndsIt) {
+  // No host windows: the thread would go on trying for a minute.
+  const int threads_before = ThreadsOfThisProcess();
+  plugin_->Initialize();
+  EXPECT_EQ(ThreadsOfThisProcess(), threads_before + 1);
+  Sleep(300);
+  plugin_->Finalize();
+  // Gone by the time the call returned, long before its next try.
+  EXPECT_EQ(ThreadsOfThisProcess(), threads_before);
+}
+
+TEST_F(LifecycleTest, TheHostsWindowsKeepWorkingAfterTheModuleIsUnloaded) {
+  HostWindows host(&state_, plugin_.get());
+  plugin_->Initialize();
+  ASSERT_TRUE(PumpUntil([&] { return Subclassed(host.header()); }, 6000));
+  plugin_->Finalize();
+  const HMODULE module = plugin_->handle();
+  plugin_.reset();  // FreeLibrary
+  EXPECT_EQ(GetModuleHandleA("Vizmark.tbp"), nullptr) << module;
+
+  const int paints = host.header_paints();
+  InvalidateRect(host.header(), nullptr, TRUE);
+  UpdateWindow(host.header());
+  EXPECT_GT(host.header_paints(), paints);
+  SendMessageA(host.list(), WM_TIMER, HostWindows::kHideTimer, 0);
+  SendMessageA(host.list(), WM_TIMER, HostWindows::kFilterTimer, 0);
+  EXPECT_EQ(host.list_timers().size(), 2u);
+  DestroyWindow(host.header());
+  HostWindows::Pump(20);
+}
+
+TEST_F(LifecycleTest, StartingAndStoppingAgainWorks) {
+  HostWindows host(&state_, plugin_.get());
+  for (int round = 0; round < 2; ++round) {
+    plugin_->Initialize();
+    ASSERT_TRUE(PumpUntil([&] { return Subclassed(host.header()); }, 6000)) << round;
+    plugin_->Finalize();
+    EXPECT_FALSE(Subclassed(host.header())) << round;
+  }
+}
+
+}  // namespace
