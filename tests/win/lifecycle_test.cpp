@@ -9,11 +9,14 @@
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "plugin/win_handles.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
 using hostsim::HostWindows;
 using hostsim::PluginModule;
+using testsupport::PumpUntil;
+using testsupport::Subclassed;
 
 int ThreadsOfThisProcess() {
   vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -24,24 +27,6 @@ int ThreadsOfThisProcess() {
        more = Thread32Next(snapshot.get(), &entry))
     count += entry.th32OwnerProcessID == GetCurrentProcessId();
   return count;
-}
-
-WNDPROC ProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-}
-WNDPROC ClassProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
-}
-bool Subclassed(HWND window) { return ProcOf(window) != ClassProcOf(window); }
-
-// Pumps messages until `done` or about `ms` milliseconds have passed.
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms) {
-  for (DWORD waited = 0; waited < ms; waited += 50) {
-    if (done()) return true;
-    HostWindows::Pump(50);
-  }
-  return done();
 }
 
 class LifecycleTest : public testing::Test {

@@ -15,7 +15,9 @@ namespace vizmark {
 namespace {
 
 using hostsim::HostWindows;
+using testsupport::ClassProcOf;
 using testsupport::Face;
+using testsupport::ProcOf;
 
 TBitmap PictureOf(const Face& face) {
   TBitmap picture;
@@ -26,13 +28,6 @@ TBitmap PictureOf(const Face& face) {
   for (int i = 0; i < 48 * 48; ++i)
     if (face[static_cast<size_t>(i)]) SetPixelV(dc.get(), i % 48, i / 48, RGB(0, 0, 0));
   return picture;
-}
-
-WNDPROC ProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-}
-WNDPROC ClassProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
 }
 
 size_t LiveItems() {

@@ -2,9 +2,26 @@
 
 #include <algorithm>
 
+#include "hostsim/host_windows.h"
 #include "plugin/win_handles.h"
 
 namespace testsupport {
+
+WNDPROC ProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+
+WNDPROC ClassProcOf(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    if (done()) return true;
+    hostsim::HostWindows::Pump(50);
+  }
+  return done();
+}
 
 Face ReadWindowPixels(HWND window, int x, int y, int size) {
   Face face(static_cast<size_t>(size) * size, false);

@@ -3,10 +3,19 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace testsupport {
+
+// A window's procedure now, and the one its class gave it (the host's own).
+WNDPROC ProcOf(HWND window);
+WNDPROC ClassProcOf(HWND window);
+inline bool Subclassed(HWND window) { return ProcOf(window) != ClassProcOf(window); }
+
+// Runs the thread's message loop until `done()` or about `ms` milliseconds have passed.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
 // 48 x 48 pixels, row-major, true for black.
 using Face = std::vector<bool>;
