@@ -3,18 +3,23 @@
 //
 //   hostsim [--dll PATH] info              name, version, macro list, %XFaceVersion
 //   hostsim [--dll PATH] run TEMPLATE      the expansion of TEMPLATE
+//   hostsim [--dll PATH] show XFACE OUT    shows a message whose "X-Face" header is the
+//                                          text in file XFACE, as a read-mail filter with
+//                                          %DisplayXFace does, and saves the window as a BMP
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <string_view>
 
+#include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
+#include "hostsim/screenshot.h"
 #include "hostsim/template_runner.h"
 
 namespace {
 
 int Usage() {
-  std::fputs("usage: hostsim [--dll PATH] info | run TEMPLATE\n", stderr);
+  std::fputs("usage: hostsim [--dll PATH] info | run TEMPLATE | show XFACE_FILE OUT.bmp\n", stderr);
   return 2;
 }
 
@@ -33,6 +38,32 @@ void PrintInfo(const hostsim::PluginModule& plugin) {
   hostsim::HostState host;
   std::printf("%%XFaceVersion -> %s\n",
               hostsim::RunTemplate(plugin, host, "%XFaceVersion").c_str());
+}
+
+std::string ReadFile(const char* path) {
+  std::string text;
+  if (FILE* f = std::fopen(path, "rb")) {
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+int Show(const hostsim::PluginModule& plugin, const char* xface_file, const char* out) {
+  hostsim::HostState host;
+  hostsim::HostWindows::Options options;
+  options.height = 300;
+  hostsim::HostWindows windows(&host, &plugin, options);
+  plugin.Initialize();
+  host.read_xface = ReadFile(xface_file);
+  const std::string expansion = hostsim::RunTemplate(plugin, host, "%DisplayXFace");
+  std::printf("%%DisplayXFace -> \"%s\"\n", expansion.c_str());
+  hostsim::HostWindows::Pump(200);
+  const bool saved = hostsim::SaveClientAreaAsBmp(windows.main(), out);
+  plugin.Finalize();
+  if (!saved) std::fprintf(stderr, "hostsim: cannot save %s\n", out);
+  return saved ? 0 : 1;
 }
 
 }  // namespace
@@ -54,6 +85,8 @@ int main(int argc, char** argv) {
       hostsim::HostState host;
       std::printf("%s\n", hostsim::RunTemplate(plugin, host, argv[arg + 1]).c_str());
       if (host.composed_xface) std::printf("X-Face:%s", host.composed_xface->c_str());
+    } else if (command == "show" && arg + 2 < argc) {
+      return Show(plugin, argv[arg + 1], argv[arg + 2]);
     } else {
       return Usage();
     }
