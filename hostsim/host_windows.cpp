@@ -145,6 +145,29 @@ LRESULT CALLBACK HostWindows::ListProc(HWND window, UINT message, WPARAM wParam,
     case WM_LBUTTONDOWN:
       SetFocus(window);
       return 0;
+    case WM_PAINT: {
+      // A few rows of messages, the first one selected.
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+      static const char* const kRows[][3] = {
+          {"Jan Kowalski", "X-Face", "10.12.2026 09:14"},
+          {"Anna Nowak", "Re: spotkanie", "09.12.2026 17:02"},
+          {"Piotr Wisniewski", "Faktura 12/2026", "08.12.2026 11:47"},
+      };
+      SetBkMode(dc, TRANSPARENT);
+      for (int i = 0; i < 3; ++i) {
+        RECT row = {0, 4 + i * 20, client.right, 22 + i * 20};
+        if (i == 0) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(i == 0 ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        for (int column = 0; column < 3; ++column)
+          TextOutA(dc, 8 + 180 * column, row.top + 2, kRows[i][column], lstrlenA(kRows[i][column]));
+      }
+      EndPaint(window, &ps);
+      return 0;
+    }
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
