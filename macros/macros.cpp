@@ -65,11 +65,13 @@ int32_t ExecMacro(std::span<const MacrosDefStruct> table, const char* name, int3
 std::string ReadItemText(MacroContext* object, int32_t index) {
   const int32_t length = object->ReadItem(index, nullptr, 0);
   if (length <= 0) return {};
-  const auto n = static_cast<std::size_t>(length);
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[n + 1]);
+  // A host that claims gigabytes gets the first kMaxItemBytes of them read.
+  const int32_t capacity = std::min(length, kMaxItemBytes);
+  const auto n = static_cast<std::size_t>(capacity);
+  // Zeroed, so that bytes a host claims to have copied but did not are never read.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[n + 1]());
   if (!buffer) return {};
-  buffer[0] = '\0';
-  const int32_t copied = object->ReadItem(index, buffer.get(), length);
+  const int32_t copied = object->ReadItem(index, buffer.get(), capacity);
   if (copied <= 0) return {};
   // Only the bytes the host says it copied are read, never more than asked for.
   buffer[std::min(n, static_cast<std::size_t>(copied))] = '\0';

@@ -43,6 +43,10 @@ std::string BuildMacroList(std::span<const MacrosDefStruct> table);
 int32_t ExecMacro(std::span<const MacrosDefStruct> table, const char* name, int32_t nameLength,
                   MacroContext* context, MacroContext* params) noexcept;
 
+// The most ReadItemText reads of one item. Headers and paths are far shorter; the limit
+// only keeps a lying host from making us allocate whatever it claims.
+inline constexpr int32_t kMaxItemBytes = 16 * 1024 * 1024;
+
 // Item `index` of `object` as text, cut at its first zero byte; empty whenever the host's
 // answers say there is nothing to read.
 std::string ReadItemText(MacroContext* object, int32_t index);

@@ -189,5 +189,11 @@ TEST(ReadItemText, CutsAtZeroByteAndAtWhatTheHostSaysItCopied) {
   EXPECT_EQ(ReadItemText(&overclaims, 0), "abc");
 }
 
+TEST(ReadItemText, AHugeClaimedLengthIsReadOnlyUpToTheLimit) {
+  ScriptedItem huge({{INT32_MAX, ""}, {INT32_MAX, "head"}});
+  EXPECT_EQ(ReadItemText(&huge, 0), "head");
+  EXPECT_EQ(huge.capacities, (std::vector<int32_t>{-1, kMaxItemBytes}));
+}
+
 }  // namespace
 }  // namespace vizmark
