@@ -1,0 +1,134 @@
+#include "face/xface_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+namespace vizmark {
+namespace {
+
+// A FaceBitmap-shaped picture: 48 rows of 8 bytes, the last two padding.
+using Rows = std::array<uint8_t, 48 * 8>;
+
+std::string HexPicture(const Rows& rows) {
+  char text[kHexPictureDigits + 1];
+  WriteHexPicture(rows.data(), 8, text);
+  return text;
+}
+
+std::string Encode(const Rows& rows) {
+  char buffer[kXFaceBufferSize];
+  EXPECT_GE(BitsToXFace(rows.data(), 8, buffer), 0);
+  return buffer;
+}
+
+Rows RandomFace(unsigned seed) {
+  std::mt19937 random(seed);
+  Rows rows{};
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 6; ++x) rows[y * 8 + x] = static_cast<uint8_t>(random());
+  return rows;
+}
+
+TEST(HexPicture, PixelOrderMatchesTheCodecsDigits) {
+  Rows top_left{};
+  top_left[0] = 0x80;
+  EXPECT_EQ(HexPicture(top_left), "8" + std::string(575, '0'));
+
+  Rows top_row{};
+  for (int x = 0; x < 6; ++x) top_row[x] = 0xFF;
+  EXPECT_EQ(HexPicture(top_row), std::string(12, 'F') + std::string(564, '0'));
+
+  Rows last_pixel{};
+  last_pixel[47 * 8 + 5] = 0x01;
+  EXPECT_EQ(HexPicture(last_pixel), std::string(575, '0') + "1");
+}
+
+TEST(HexPicture, PaddingBytesAreNeverRead) {
+  Rows padded = RandomFace(1), clean = padded;
+  for (int y = 0; y < 48; ++y) padded[y * 8 + 6] = padded[y * 8 + 7] = 0xA5;
+  for (int y = 0; y < 48; ++y) clean[y * 8 + 6] = clean[y * 8 + 7] = 0;
+  EXPECT_EQ(HexPicture(padded), HexPicture(clean));
+}
+
+TEST(DecodedPicture, WordsLandInTheirBytes) {
+  std::string text;
+  for (int y = 0; y < 48; ++y)
+    text += y == 0 ? "0xFFFF,0x0000,0x8000,\n" : "0x0000,0x0000,0x0000,\n";
+  Rows rows{};
+  rows.fill(0x5A);
+  ReadDecodedPicture(text.c_str(), rows.data(), 8);
+  EXPECT_EQ((std::array<uint8_t, 8>{rows[0], rows[1], rows[2], rows[3], rows[4], rows[5], rows[6],
+                                    rows[7]}),
+            (std::array<uint8_t, 8>{0xFF, 0xFF, 0x00, 0x00, 0x80, 0x00, 0x5A, 0x5A}));
+  EXPECT_EQ(rows[8], 0);
+}
+
+TEST(XFaceCodec, RandomFacesRoundTripBitForBit) {
+  for (unsigned seed : {1u, 2u, 3u, 42u, 1234u}) {
+    const Rows face = RandomFace(seed);
+    const std::string header = Encode(face);
+    Rows decoded{};
+    decoded.fill(0xEE);
+    ASSERT_EQ(XFaceToBits(header, decoded.data(), 8), 0) << seed;
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 6; ++x) EXPECT_EQ(decoded[y * 8 + x], face[y * 8 + x]) << seed;
+      EXPECT_EQ(decoded[y * 8 + 6], 0xEE);  // padding left as it was
+      EXPECT_EQ(decoded[y * 8 + 7], 0xEE);
+    }
+  }
+}
+
+TEST(XFaceCodec, HeaderTextHasTheCodecsLayout) {
+  const std::string header = Encode(RandomFace(7));
+  ASSERT_FALSE(header.empty());
+  EXPECT_EQ(header.front(), ' ');
+  EXPECT_EQ(header.back(), '\n');
+  std::size_t start = 0;
+  for (std::size_t end; (end = header.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 79u);
+    EXPECT_EQ(header[start], ' ');
+    for (std::size_t i = start + 1; i < end; ++i) EXPECT_TRUE(header[i] >= '!' && header[i] <= '~');
+  }
+}
+
+TEST(XFaceCodec, WhitespaceBetweenCodeCharactersIsSkipped) {
+  const Rows face = RandomFace(9);
+  std::string header = Encode(face), folded;
+  for (char c : header) {
+    if (c == '\n') continue;
+    folded += c;
+    if (folded.size() % 10 == 0) folded += "\r\n\t ";
+  }
+  Rows decoded{};
+  ASSERT_EQ(XFaceToBits(folded, decoded.data(), 8), 0);
+  EXPECT_EQ(decoded, face);
+}
+
+TEST(XFaceCodec, ACodeTooLongFailsAndLeavesTheRowsAlone) {
+  Rows rows{};
+  rows.fill(0x3C);
+  const Rows before = rows;
+  EXPECT_EQ(XFaceToBits(std::string(1000, '~'), rows.data(), 8), -2);
+  EXPECT_EQ(rows, before);
+}
+
+TEST(XFaceCodec, EmptyTextDecodesWithoutError) {
+  Rows rows{};
+  EXPECT_EQ(XFaceToBits("", rows.data(), 8), 0);
+}
+
+TEST(XFaceCodec, OnlyTheFirst2047BytesAreDecoded) {
+  // 700 "~" decode; 720 overflow the codec. Behind 1347 blanks, 700 of the 1000 "~" fall
+  // within the first 2047 bytes; behind 1327 blanks, 720 do.
+  Rows rows{};
+  EXPECT_EQ(XFaceToBits(std::string(700, '~'), rows.data(), 8), 0);
+  EXPECT_EQ(XFaceToBits(std::string(720, '~'), rows.data(), 8), -2);
+  EXPECT_EQ(XFaceToBits(std::string(1347, ' ') + std::string(1000, '~'), rows.data(), 8), 0);
+  EXPECT_EQ(XFaceToBits(std::string(1327, ' ') + std::string(1000, '~'), rows.data(), 8), -2);
+}
+
+}  // namespace
+}  // namespace vizmark
