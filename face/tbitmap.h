@@ -1,4 +1,5 @@
-// TEMPORARY stand-in until the real bitmap object lands from the face branch.
+// TBitmap: an in-memory picture the macros and the overlay pass around. It always holds a
+// device-independent section (32 bits a pixel unless loaded from a file), owned here.
 #pragma once
 
 #include <windows.h>
@@ -12,20 +13,42 @@ namespace vizmark {
 class TBitmap {
  public:
   TBitmap() = default;
+  TBitmap(TBitmap&&) = default;
+  TBitmap& operator=(TBitmap&&) = default;
+
   int Width() const { return width_; }
   int Height() const { return height_; }
-  void SetWidth(int w) { Resize(w, height_); }
-  void SetHeight(int h) { Resize(width_, h); }
+  // Resize to the new width or height; the picture becomes white.
+  void SetWidth(int width) { Resize(width, height_); }
+  void SetHeight(int height) { Resize(width_, height); }
+
+  // Our pictures are always device-independent sections already.
   void MakeDib() {}
   HBITMAP Handle() const { return bitmap_.get(); }
   bool Empty() const { return !bitmap_; }
-  bool LoadFromFile(const std::string&) { return false; }
+
+  // Loads a BMP file; false, and the picture unchanged, when the file is missing,
+  // unreadable or not a BMP that can be loaded safely.
+  bool LoadFromFile(const std::string& path);
+
+  // An independent copy of `other`; none or an empty one makes this picture empty.
   void Assign(const TBitmap* other);
 
  private:
-  void Resize(int w, int h);
-  int width_ = 0, height_ = 0;
+  void Resize(int width, int height);
+
+  int width_ = 0;
+  int height_ = 0;
   UniqueHbitmap bitmap_;
 };
+
+// The largest picture LoadFromFile accepts, in pixels a side, and the largest file. Faces
+// are 48 x 48; a bigger picture is scaled down, but none needs to be huge.
+inline constexpr int kMaxBitmapSide = 8192;
+inline constexpr long long kMaxBmpFileBytes = 256LL << 20;
+
+// Whether `bytes` are a BMP file LoadFromFile can load: a known header, sane dimensions and
+// bit count, and a colour table and pixel data that lie inside the file.
+bool LooksLikeLoadableBmp(const unsigned char* bytes, size_t size);
 
 }  // namespace vizmark

@@ -1,5 +1,6 @@
 #include "plugin/lifecycle.h"
 
+#include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
 #include "facedraw/window_discovery.h"
@@ -10,6 +11,7 @@ HMODULE g_module = nullptr;
 
 void StartUp() {
   // 1. The face bitmap (a message box when it cannot be made).
+  if (!InitFaceBitmap()) MessageBoxA(nullptr, "Error creating DIB section", "Vizmark", MB_OK);
   // 2. The stored shortcut.
   // 3. The thread that attaches to the host's windows.
   OpenOverlay();

@@ -1,6 +1,7 @@
 #include "tests/win/win_test_support.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "hostsim/host_windows.h"
 #include "plugin/win_handles.h"
@@ -83,6 +84,104 @@ std::string Show(const Face& face) {
     if (side && i % side == side - 1) out += '\n';
   }
   return out;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+bool WriteBmp(const std::string& path, int width, int height, int bits, bool top_down,
+              const std::function<bool(int, int)>& black, COLORREF other) {
+  // Palette: 0 white (or `other`), 1 black; larger palettes fill up with greys.
+  const int colours = bits <= 8 ? 1 << bits : 0;
+  const int stride = ((width * bits + 31) / 32) * 4;
+  std::string bytes;
+  auto put16 = [&](uint32_t v) { bytes.append({char(v), char(v >> 8)}); };
+  auto put32 = [&](uint32_t v) {
+    bytes.append({char(v), char(v >> 8), char(v >> 16), char(v >> 24)});
+  };
+  const uint32_t offset = 14 + 40 + 4 * colours;
+  bytes += "BM";
+  put32(offset + stride * height);
+  put32(0);
+  put32(offset);
+  put32(40);
+  put32(static_cast<uint32_t>(width));
+  put32(static_cast<uint32_t>(top_down ? -height : height));
+  put16(1);
+  put16(static_cast<uint32_t>(bits));
+  put32(BI_RGB);
+  put32(static_cast<uint32_t>(stride * height));
+  put32(2835);
+  put32(2835);
+  put32(static_cast<uint32_t>(colours));
+  put32(0);
+  for (int i = 0; i < colours; ++i) {
+    COLORREF c = i == 0 ? other : i == 1 ? RGB(0, 0, 0) : RGB(i, i, i);
+    bytes.append({char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), 0});
+  }
+  for (int row = 0; row < height; ++row) {
+    const int y = top_down ? row : height - 1 - row;
+    std::string line(static_cast<size_t>(stride), '\0');
+    for (int x = 0; x < width; ++x) {
+      const bool b = black(x, y);
+      if (bits <= 8) {
+        const int index = b ? 1 : 0;
+        const int bit = x * bits;
+        line[static_cast<size_t>(bit / 8)] |= static_cast<char>(index << (8 - bits - bit % 8));
+      } else {
+        const COLORREF c = b ? RGB(0, 0, 0) : other;
+        char* p = &line[static_cast<size_t>(x * bits / 8)];
+        p[0] = char(GetBValue(c));
+        p[1] = char(GetGValue(c));
+        p[2] = char(GetRValue(c));
+        if (bits == 32) p[3] = 0;
+      }
+    }
+    bytes += line;
+  }
+  return WriteFileBytes(path, bytes);
+}
+
+TempDir::TempDir() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  char name[MAX_PATH];
+  GetTempFileNameA(base, "vzm", 0, name);
+  DeleteFileA(name);
+  CreateDirectoryA(name, nullptr);
+  path_ = name;
+}
+
+TempDir::~TempDir() {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string full = path_ + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryA(full.c_str());
+      else
+        DeleteFileA(full.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path_.c_str());
 }
 
 }  // namespace testsupport

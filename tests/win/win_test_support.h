@@ -32,4 +32,24 @@ int BlackCount(const Face& face);
 // For failure messages: the face as 48 lines of '#' and '.'.
 std::string Show(const Face& face);
 
+// Writes a BMP file of `width` x `height` pixels with `bits` per pixel (1, 4, 8, 24, 32),
+// rows stored top-down or bottom-up. `black(x, y)` says which pixels are black; the others
+// are white, or `other` (an RGB colour) where given, for colour pictures.
+bool WriteBmp(const std::string& path, int width, int height, int bits, bool top_down,
+              const std::function<bool(int, int)>& black, COLORREF other = RGB(255, 255, 255));
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+
+// A fresh empty folder for one test's files; removed with everything in it when it goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
 }  // namespace testsupport

@@ -1,0 +1,208 @@
+// %SetXFace through the real DLL: every answer it gives, the pictures it takes, and the
+// request it hands the host.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "face/xface_codec.h"
+#include "hostsim/context_object.h"
+#include "hostsim/plugin_module.h"
+#include "plugin/win_handles.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+using hostsim::ContextObject;
+using hostsim::PluginModule;
+using testsupport::TempDir;
+
+class SetXFaceTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath());
+    plugin_->Initialize();
+  }
+  static void TearDownTestSuite() {
+    plugin_->Finalize();
+    plugin_.reset();
+  }
+
+  // Runs %SetXFace with these parameters; returns the expansion.
+  std::string Run(std::vector<std::string> params) {
+    host_ = hostsim::HostState{};
+    ContextObject context(&host_), parameters(&host_, std::move(params));
+    EXPECT_EQ(plugin_->ExecMacro("SetXFace", 8, &context, &parameters), 0);
+    return context.items.empty() ? std::string() : context.items[0];
+  }
+
+  // The picture the header the host was asked to set decodes to, 48 rows of 6 bytes.
+  std::array<uint8_t, 288> DecodedHeader() {
+    std::array<uint8_t, 288> rows{};
+    EXPECT_TRUE(host_.composed_xface.has_value());
+    EXPECT_EQ(vizmark::XFaceToBits(host_.composed_xface.value_or(""), rows.data(), 6), 0);
+    return rows;
+  }
+
+  static std::unique_ptr<PluginModule> plugin_;
+  hostsim::HostState host_;
+  TempDir dir_;
+};
+std::unique_ptr<PluginModule> SetXFaceTest::plugin_;
+
+// A face of our own: a ring with two eyes and a mouth, 48 x 48.
+bool Smiley(int x, int y) {
+  const int dx = x - 24, dy = y - 24, r2 = dx * dx + dy * dy;
+  if (r2 >= 20 * 20 && r2 < 23 * 23) return true;
+  if ((x - 16) * (x - 16) + (y - 18) * (y - 18) < 9) return true;
+  if ((x - 32) * (x - 32) + (y - 18) * (y - 18) < 9) return true;
+  return y >= 30 && y <= 32 && x >= 16 && x <= 32;
+}
+
+std::array<uint8_t, 288> RowsOf(bool (*black)(int, int)) {
+  std::array<uint8_t, 288> rows{};
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x)
+      if (black(x, y)) rows[static_cast<size_t>(y * 6 + x / 8)] |= 0x80 >> (x % 8);
+  return rows;
+}
+
+TEST_F(SetXFaceTest, AnswersEachFailureWithItsMessage) {
+  CreateDirectoryA(dir_.File("folder.bmp").c_str(), nullptr);
+  testsupport::WriteFileBytes(dir_.File("face.gif"), "GIF89a");
+  testsupport::WriteFileBytes(dir_.File("noext"), "x");
+  CreateDirectoryA(dir_.File("dotted.d").c_str(), nullptr);
+  testsupport::WriteFileBytes(dir_.File("dotted.d\\plain"), "x");
+  const std::string missing_gif = dir_.File("missing.gif");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "za malo parametr\xF3w"},
+      {{""}, "X-Face Error: File \"\" not found!"},
+      {{missing_gif}, "X-Face Error: File \"" + missing_gif + "\" not found!"},
+      {{dir_.File("folder.bmp")},
+       "X-Face Error: File \"" + dir_.File("folder.bmp") + "\" not found!"},
+      {{dir_.File("face.gif")}, "X-Face Error: Unknown file extension."},
+      {{dir_.File("noext")}, "X-Face Error: Unknown file extension."},
+      {{dir_.File("dotted.d\\plain")}, "X-Face Error: Unknown file extension."},
+  };
+  for (const auto& [params, expected] : cases) {
+    EXPECT_EQ(Run(params), expected) << (params.empty() ? "(none)" : params[0]);
+    EXPECT_TRUE(host_.evaluated.empty());
+  }
+}
+
+TEST_F(SetXFaceTest, ABlackAndWhiteBitmapBecomesTheHeaderPixelForPixel) {
+  for (int bits : {1, 4, 8, 24, 32}) {
+    for (bool top_down : {false, true}) {
+      const std::string path =
+          dir_.File("face" + std::to_string(bits) + (top_down ? "t" : "b") + ".Bmp");
+      ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, bits, top_down, Smiley));
+      EXPECT_EQ(Run({path, "ignored"}), "") << path;
+      EXPECT_EQ(DecodedHeader(), RowsOf(Smiley)) << path;
+      ASSERT_EQ(host_.evaluated.size(), 1u);
+      const std::string& request = host_.evaluated[0];
+      EXPECT_TRUE(request.starts_with("%SETHEADER(\"X-Face\", \" "));
+      EXPECT_TRUE(request.ends_with("\n\")%-"));
+    }
+  }
+}
+
+TEST_F(SetXFaceTest, ALargerBitmapIsScaledDown) {
+  const std::string path = dir_.File("big.bmp");
+  ASSERT_TRUE(testsupport::WriteBmp(path, 96, 96, 24, false,
+                                    [](int x, int y) { return Smiley(x / 2, y / 2); }));
+  EXPECT_EQ(Run({path}), "");
+  EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
+}
+
+TEST_F(SetXFaceTest, AColourBitmapStillGivesAHeader) {
+  const std::string path = dir_.File("colour.bmp");
+  ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, 24, true, Smiley, RGB(200, 40, 40)));
+  EXPECT_EQ(Run({path}), "");
+  EXPECT_TRUE(host_.composed_xface.has_value());
+}
+
+TEST_F(SetXFaceTest, AFileThatIsNoLoadableBitmapSaysSo) {
+  std::string good = [&] {
+    testsupport::WriteBmp(dir_.File("good.bmp"), 48, 48, 24, false, Smiley);
+    return testsupport::ReadFileBytes(dir_.File("good.bmp"));
+  }();
+  std::string huge = good;
+  huge[18] = huge[19] = huge[20] = char(0x7F);  // width of about 8 million
+  std::string bad_bits = good;
+  bad_bits[28] = 7;
+  std::string offset_past_end = good;
+  offset_past_end[10] = offset_past_end[11] = offset_past_end[12] = char(0x7F);
+  const std::pair<const char*, std::string> cases[] = {
+      {"one_byte.bmp", "B"},
+      {"not_a_bmp.bmp", "This is not a picture at all, just some text."},
+      {"truncated_header.bmp", good.substr(0, 20)},
+      {"truncated_pixels.bmp", good.substr(0, good.size() / 2)},
+      {"huge.bmp", huge},
+      {"bad_bits.bmp", bad_bits},
+      {"offset_past_end.bmp", offset_past_end},
+      {"empty.bmp", ""},
+  };
+  for (const auto& [name, bytes] : cases) {
+    const std::string path = dir_.File(name);
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    EXPECT_EQ(Run({path}), "X-Face Error: Can't load bitmap file: \"" + path + "\"") << name;
+    EXPECT_TRUE(host_.evaluated.empty()) << name;
+  }
+}
+
+TEST_F(SetXFaceTest, ATextFileIsTakenVerbatimAndEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"ab\"c%d", "ab\"\"c%%d"},
+      {std::string("abc\0def", 7), "abc"},
+      {" face\r\n more\r\n", " face\r\n more\r\n"},
+  };
+  int n = 0;
+  for (const auto& [content, escaped] : cases) {
+    const std::string path = dir_.File("face" + std::to_string(n++) + ".bmp.TXT");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, content));
+    EXPECT_EQ(Run({path}), "");
+    ASSERT_EQ(host_.evaluated.size(), 1u);
+    EXPECT_EQ(host_.evaluated[0], "%SETHEADER(\"X-Face\", \"" + escaped + "\")%-");
+  }
+}
+
+TEST_F(SetXFaceTest, ATextFileHeldOpenCannotBeRead) {
+  const std::string path = dir_.File("busy.txt");
+  ASSERT_TRUE(testsupport::WriteFileBytes(path, "face"));
+  vizmark::UniqueHandle held(
+      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Run({path}), "X-Face Error: Can't read file: \"" + path + "\"");
+  EXPECT_TRUE(host_.evaluated.empty());
+  held.reset();
+  EXPECT_EQ(Run({path}), "");
+}
+
+// For the check with a decoder other than compface (FFmpeg's, run natively after this
+// test): each header the macro produced, and the pixels its picture has.
+TEST_F(SetXFaceTest, HeadersForAnIndependentDecoder) {
+  const char* out = std::getenv("VIZMARK_XFACE_CHECK_DIR");
+  if (out == nullptr) GTEST_SKIP() << "VIZMARK_XFACE_CHECK_DIR not set";
+  CreateDirectoryA(out, nullptr);
+  bool (*const pictures[])(int, int) = {Smiley, [](int x, int y) { return (x + y) % 3 == 0; },
+                                        [](int x, int y) { return (x < 24) != (y < 24); },
+                                        [](int x, int) { return x == 0 || x == 47; }};
+  int n = 0;
+  for (auto* picture : pictures) {
+    const std::string bmp = dir_.File("check.bmp");
+    ASSERT_TRUE(testsupport::WriteBmp(bmp, 48, 48, 1, false, picture));
+    ASSERT_EQ(Run({bmp}), "");
+    const std::string name = std::string(out) + "\\face" + std::to_string(n++);
+    std::string gray;
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 48; ++x) gray += picture(x, y) ? '\0' : '\xFF';
+    ASSERT_TRUE(testsupport::WriteFileBytes(name + ".xface", host_.composed_xface.value_or("")));
+    ASSERT_TRUE(testsupport::WriteFileBytes(name + ".gray", gray));
+  }
+}
+
+}  // namespace
