@@ -1,4 +1,14 @@
 #include "facedraw/shortcut_replay.h"
+
+#include <windows.h>
+
+#include "cfgdlg/filter_shortcut.h"
+
 namespace vizmark {
-void ReplayFilterShortCut() {}
+
+void ReplayFilterShortCut() {
+  for (const KeyEvent& event : ShortCutKeyEvents(FilterShortCut.load()))
+    keybd_event(event.virtual_key, 0, event.release ? KEYEVENTF_KEYUP : 0, 0);
+}
+
 }  // namespace vizmark

@@ -1,5 +1,22 @@
-// TEMPORARY stand-in until the real replay lands from the cfg branch.
+// Replaying the filter's shortcut as key presses, so that the host runs the filter.
 #pragma once
+
+#include <cstdint>
+#include <vector>
+
 namespace vizmark {
+
+struct KeyEvent {
+  uint8_t virtual_key;
+  bool release;
+  bool operator==(const KeyEvent&) const = default;
+};
+
+// The presses and releases that type `shortcut`: Ctrl, Shift, Alt (those it has), the key,
+// then the releases in reverse order. Nothing for 0.
+std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut);
+
+// Sends FilterShortCut, as it is at the moment of the call, to whatever has the focus.
 void ReplayFilterShortCut();
-}
+
+}  // namespace vizmark

@@ -3,6 +3,8 @@
 //
 //   hostsim [--dll PATH] info              name, version, macro list, %XFaceVersion
 //   hostsim [--dll PATH] run TEMPLATE      the expansion of TEMPLATE
+//   hostsim [--dll PATH] dialog OUT        opens the configuration dialog, saves it as a BMP
+//                                          and cancels it
 //   hostsim [--dll PATH] show XFACE OUT    shows a message whose "X-Face" header is the
 //                                          text in file XFACE, as a read-mail filter with
 //                                          %DisplayXFace does, and saves the window as a BMP
@@ -10,6 +12,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
@@ -19,7 +22,10 @@
 namespace {
 
 int Usage() {
-  std::fputs("usage: hostsim [--dll PATH] info | run TEMPLATE | show XFACE_FILE OUT.bmp\n", stderr);
+  std::fputs(
+      "usage: hostsim [--dll PATH] info | run TEMPLATE | dialog OUT.bmp | show XFACE_FILE "
+      "OUT.bmp\n",
+      stderr);
   return 2;
 }
 
@@ -66,6 +72,45 @@ int Show(const hostsim::PluginModule& plugin, const char* xface_file, const char
   return saved ? 0 : 1;
 }
 
+// Finds the configuration dialog of this process once it is shown.
+HWND FindDialog() {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (process != GetCurrentProcessId() || std::string_view(name) != "#32770" ||
+            !IsWindowVisible(window))
+          return TRUE;
+        reinterpret_cast<Search*>(param)->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int Dialog(const hostsim::PluginModule& plugin, const char* out) {
+  plugin.Initialize();
+  bool saved = false;
+  std::thread shooter([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && dialog == nullptr; ++i, Sleep(50)) dialog = FindDialog();
+    if (dialog == nullptr) return;
+    Sleep(300);  // let it paint
+    saved = hostsim::SaveClientAreaAsBmp(dialog, out);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  plugin.Setup();
+  shooter.join();
+  plugin.Finalize();
+  if (!saved) std::fprintf(stderr, "hostsim: cannot save %s\n", out);
+  return saved ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,6 +130,8 @@ int main(int argc, char** argv) {
       hostsim::HostState host;
       std::printf("%s\n", hostsim::RunTemplate(plugin, host, argv[arg + 1]).c_str());
       if (host.composed_xface) std::printf("X-Face:%s", host.composed_xface->c_str());
+    } else if (command == "dialog" && arg + 1 < argc) {
+      return Dialog(plugin, argv[arg + 1]);
     } else if (command == "show" && arg + 2 < argc) {
       return Show(plugin, argv[arg + 1], argv[arg + 2]);
     } else {

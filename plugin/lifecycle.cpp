@@ -1,5 +1,7 @@
 #include "plugin/lifecycle.h"
 
+#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
@@ -13,6 +15,7 @@ void StartUp() {
   // 1. The face bitmap (a message box when it cannot be made).
   if (!InitFaceBitmap()) MessageBoxA(nullptr, "Error creating DIB section", "Vizmark", MB_OK);
   // 2. The stored shortcut.
+  LoadFilterShortCut();
   // 3. The thread that attaches to the host's windows.
   OpenOverlay();
   StartAttachThread();
@@ -20,6 +23,7 @@ void StartUp() {
 
 void ShutDown() {
   // 1. Save the shortcut.
+  SaveFilterShortCut();
   // 2. Take the face off every header panel and give the host its window procedures back.
   //    The attaching thread has ended before, and nothing attaches after.
   StopAttachThread();
@@ -28,7 +32,10 @@ void ShutDown() {
 }
 
 int32_t RunSetup() {
-  // The configuration dialog, modal, parented to the host's main window (HostMainWindow).
+  // The configuration dialog, modal, parented to the host's main window (none when it has
+  // not been found).
+  TConfigDlg dialog(HostMainWindow.load());
+  dialog.ShowModal();
   return 0;
 }
 

@@ -1,0 +1,73 @@
+// TConfigDlg: the configuration dialog. It tells, in Polish, how to set up the read-mail
+// filter that shows faces, offers a ready-made filter to copy, and edits FilterShortCut.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "plugin/win_handles.h"
+
+namespace vizmark {
+
+class TConfigDlg {
+ public:
+  // Control identifiers (what GetDlgItem finds).
+  enum Control : int {
+    kButton1 = IDOK,
+    kButton2 = IDCANCEL,
+    kBevel1 = 100,
+    kLabel1,
+    kImage1,
+    kLabel2,
+    kLabel3,
+    kLabel4,
+    kLabel5,
+    kLabel6,
+    kLabel7,
+    kHotKey1,
+    kMemo1,
+    kStaticText1,
+    kStaticText2,
+    kStaticText3,
+  };
+
+  // `parent`: the window the dialog is modal to; none for a dialog of its own.
+  explicit TConfigDlg(HWND parent);
+  TConfigDlg(const TConfigDlg&) = delete;
+  TConfigDlg& operator=(const TConfigDlg&) = delete;
+
+  // Shows the dialog until OK (1) or Cancel (2); returns which.
+  INT_PTR ShowModal();
+
+  void FormCreate();
+  void Button1Click();
+  void Label3Click();
+  void Label5Click();
+
+  // The texts shown on the two links.
+  static std::string HomePageText();
+  static std::string AuthorText();
+  // The mail link Label5 opens: blanks and angle brackets escaped.
+  static std::string MailLink();
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+  void CreateControls();
+  void CreateFonts();
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+
+  HWND parent_;
+  HWND window_ = nullptr;
+  int dpi_ = 96;
+  UniqueHfont font_, bold_font_, link_font_, memo_font_;
+  UniqueHbitmap face_;
+};
+
+// A shortcut in the hot-key control's form (key in the low byte; Shift 1, Ctrl 2, Alt 4,
+// extended 8 in the high byte) and in FilterShortCut's, both ways.
+unsigned short HotKeyToShortCut(WORD hot_key);
+WORD ShortCutToHotKey(unsigned short shortcut);
+
+}  // namespace vizmark

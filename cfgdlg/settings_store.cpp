@@ -1,0 +1,75 @@
+#include "cfgdlg/settings_store.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "cfgdlg/filter_shortcut.h"
+#include "plugin/win_handles.h"
+
+namespace vizmark {
+
+namespace {
+
+// A stored shortcut is a few dozen characters; anything longer is no shortcut.
+constexpr DWORD kMaxValueBytes = 256;
+
+UniqueHkey OpenSettingsKey() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return nullptr;
+  return UniqueHkey(key);
+}
+
+// The value as text; false when it is missing, of another type or too long.
+bool ReadStringValue(HKEY key, std::string& text) {
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key, kShortCutValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    return false;
+  if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes) return false;
+  std::vector<char> buffer(size + 1, '\0');
+  if (RegQueryValueExA(key, kShortCutValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                       &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes)
+    return false;
+  // Stored strings need not end in a zero; the buffer always does.
+  buffer[size] = '\0';
+  text = buffer.data();
+  return true;
+}
+
+}  // namespace
+
+std::string LayoutKeyNameOf(unsigned short virtual_key) {
+  const UINT scan_code = MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC);
+  if (scan_code == 0) return {};
+  char name[64] = {};
+  const int length = GetKeyNameTextA(static_cast<LONG>(scan_code << 16), name, sizeof name);
+  return length > 0 ? std::string(name, static_cast<size_t>(length)) : std::string();
+}
+
+void LoadFilterShortCut() {
+  UniqueHkey key = OpenSettingsKey();
+  if (!key) return;
+  std::string text;
+  if (!ReadStringValue(key.get(), text)) {
+    // A value that is there but cannot be read as a string counts as no shortcut.
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), kShortCutValue, nullptr, &type, nullptr, nullptr) ==
+        ERROR_SUCCESS)
+      FilterShortCut = 0;
+    return;
+  }
+  FilterShortCut = TextToShortCut(text, &LayoutKeyNameOf);
+}
+
+void SaveFilterShortCut() {
+  UniqueHkey key = OpenSettingsKey();
+  if (!key) return;
+  const std::string text = ShortCutToText(FilterShortCut.load(), &LayoutKeyNameOf);
+  RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+}
+
+}  // namespace vizmark

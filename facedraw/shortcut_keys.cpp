@@ -1,0 +1,25 @@
+#include "cfgdlg/filter_shortcut.h"
+#include "facedraw/shortcut_replay.h"
+
+namespace vizmark {
+
+std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut) {
+  constexpr uint8_t kShift = 16, kCtrl = 17, kAlt = 18;
+  const auto key = static_cast<uint8_t>(shortcut & kShortCutKeyMask & 0xFF);
+  const bool shift = shortcut & kShortCutShift, ctrl = shortcut & kShortCutCtrl,
+             alt = shortcut & kShortCutAlt, has_key = (shortcut & kShortCutKeyMask) != 0;
+  std::vector<KeyEvent> events;
+  if (ctrl) events.push_back({kCtrl, false});
+  if (shift) events.push_back({kShift, false});
+  if (alt) events.push_back({kAlt, false});
+  if (has_key) {
+    events.push_back({key, false});
+    events.push_back({key, true});
+  }
+  if (alt) events.push_back({kAlt, true});
+  if (shift) events.push_back({kShift, true});
+  if (ctrl) events.push_back({kCtrl, true});
+  return events;
+}
+
+}  // namespace vizmark
