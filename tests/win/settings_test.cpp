@@ -1,0 +1,143 @@
+// The shortcut setting in the registry of the test's Wine prefix, and its replay as key
+// presses, linked in directly.
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/filter_shortcut.h"
+#include "cfgdlg/settings_store.h"
+#include "facedraw/shortcut_replay.h"
+#include "hostsim/host_windows.h"
+#include "plugin/win_handles.h"
+
+namespace vizmark {
+namespace {
+
+class SettingsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    FilterShortCut = 0;
+  }
+  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+
+  static void Store(DWORD type, const std::string& bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    UniqueHkey owner(key);
+    ASSERT_EQ(
+        RegSetValueExA(key, kShortCutValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size())),
+        ERROR_SUCCESS);
+  }
+
+  // The stored value's type and bytes; type 0 when there is none.
+  static std::pair<DWORD, std::string> Stored() {
+    char data[512] = {};
+    DWORD type = 0, size = sizeof data;
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kShortCutValue, RRF_RT_ANY, &type, data,
+                     &size) != ERROR_SUCCESS)
+      return {0, {}};
+    return {type, std::string(data, size)};
+  }
+};
+
+TEST_F(SettingsTest, NoValueLeavesNoShortcutAndMakesTheKey) {
+  FilterShortCut = 0;
+  LoadFilterShortCut();
+  EXPECT_EQ(FilterShortCut.load(), 0);
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  UniqueHkey owner(key);
+  // And the next shut-down writes the empty text.
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored(), (std::pair<DWORD, std::string>{REG_SZ, std::string(1, '\0')}));
+}
+
+TEST_F(SettingsTest, ReadsEachKindOfValue) {
+  const struct {
+    DWORD type;
+    std::string bytes;
+    uint16_t shortcut;
+  } cases[] = {
+      {REG_SZ, std::string("Shift+Ctrl+Alt+F\0", 17), 0xE046},
+      {REG_EXPAND_SZ, std::string("Ctrl+F1\0", 8), 0x4070},
+      {REG_SZ, "alt+ctrl+shift+f", 0xE046},  // stored without its terminating zero
+      {REG_SZ, std::string("Ctrl+Nothing\0", 13), 0},
+      {REG_SZ, std::string(1 << 20, 'A'), 0},  // far too long to be a shortcut
+      {REG_DWORD, std::string("\x46\xE0\0\0", 4), 0},
+      {REG_BINARY, "Ctrl+F1", 0},
+      {REG_MULTI_SZ, std::string("Ctrl+F1\0\0", 9), 0},
+  };
+  for (const auto& c : cases) {
+    FilterShortCut = 0x1234;
+    Store(c.type, c.bytes);
+    LoadFilterShortCut();
+    EXPECT_EQ(FilterShortCut.load(), c.shortcut) << c.type << " " << c.bytes.substr(0, 30);
+  }
+}
+
+TEST_F(SettingsTest, SavesTheTextFormEveryTime) {
+  FilterShortCut = 0xE046;
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored(),
+            (std::pair<DWORD, std::string>{REG_SZ, std::string("Shift+Ctrl+Alt+F\0", 17)}));
+  Store(REG_SZ, std::string("Ctrl+F1\0", 8));  // changed behind our back: written again
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored().second, std::string("Shift+Ctrl+Alt+F\0", 17));
+  FilterShortCut = 0x4000 | 101;  // keypad 5
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored().second, std::string("Ctrl+5\0", 7));
+  LoadFilterShortCut();
+  EXPECT_EQ(FilterShortCut.load(), 0x4000 | '5');
+}
+
+TEST(HotKeyForm, ModifiersMoveAndTheExtendedFlagIsDropped) {
+  EXPECT_EQ(HotKeyToShortCut(MAKEWORD('F', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT)), 0xE046);
+  EXPECT_EQ(HotKeyToShortCut(MAKEWORD(VK_DELETE, HOTKEYF_CONTROL | HOTKEYF_EXT)), 0x4000 | 46);
+  EXPECT_EQ(HotKeyToShortCut(0), 0);
+  EXPECT_EQ(ShortCutToHotKey(0x4070), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
+  EXPECT_EQ(ShortCutToHotKey(0), 0);
+}
+
+TEST(MailLink, EscapesBlanksAndAngleBrackets) {
+  const std::string link = TConfigDlg::MailLink();
+  EXPECT_TRUE(link.starts_with("mailto:"));
+  EXPECT_EQ(link.find_first_of(" <>"), std::string::npos);
+  EXPECT_NE(link.find("%20%3Cvizmark@example.org%3E"), std::string::npos);
+}
+
+// The key presses the replay sends, as a low-level keyboard hook sees them.
+std::vector<KeyEvent> g_seen;
+LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    g_seen.push_back(
+        {static_cast<uint8_t>(key->vkCode), wParam == WM_KEYUP || wParam == WM_SYSKEYUP});
+  }
+  return 1;  // swallowed: nothing else gets the keys
+}
+
+TEST(Replay, SendsTheShortcutsKeysInOrder) {
+  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &RecordKeys, GetModuleHandleW(nullptr), 0);
+  ASSERT_NE(hook, nullptr);
+  for (uint16_t shortcut : {0xE046, 0x4070, 0xA000, 0}) {
+    g_seen.clear();
+    FilterShortCut = shortcut;
+    ReplayFilterShortCut();
+    hostsim::HostWindows::Pump(200);
+    EXPECT_EQ(g_seen, ShortCutKeyEvents(shortcut)) << std::hex << shortcut;
+  }
+  UnhookWindowsHookEx(hook);
+  FilterShortCut = 0;
+}
+
+}  // namespace
+}  // namespace vizmark
