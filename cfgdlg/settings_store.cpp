@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "cfgdlg/filter_shortcut.h"
@@ -22,7 +23,7 @@ UniqueHkey OpenSettingsKey() {
   return UniqueHkey(key);
 }
 
-// The value as text; false when it is missing, of another type or too long.
+// The value as text; false when it is missing, of another type, too long or unterminated.
 bool ReadStringValue(HKEY key, std::string& text) {
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(key, kShortCutValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -33,9 +34,11 @@ bool ReadStringValue(HKEY key, std::string& text) {
                        &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes)
     return false;
-  // Stored strings need not end in a zero; the buffer always does.
-  buffer[size] = '\0';
-  text = buffer.data();
+  // A string without its terminating zero is no stored shortcut.
+  const auto end = buffer.begin() + size;
+  const auto terminator = std::find(buffer.begin(), end, '\0');
+  if (terminator == end) return false;
+  text.assign(buffer.begin(), terminator);
   return true;
 }
 

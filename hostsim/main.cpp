@@ -72,25 +72,23 @@ int Show(const hostsim::PluginModule& plugin, const char* xface_file, const char
   return saved ? 0 : 1;
 }
 
-// Finds the configuration dialog of this process once it is shown.
+// The configuration dialog of this process, once it is shown.
+BOOL CALLBACK MatchDialog(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (process != GetCurrentProcessId() || std::string_view(name) != "#32770" ||
+      !IsWindowVisible(window))
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 HWND FindDialog() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (process != GetCurrentProcessId() || std::string_view(name) != "#32770" ||
-            !IsWindowVisible(window))
-          return TRUE;
-        reinterpret_cast<Search*>(param)->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 int Dialog(const hostsim::PluginModule& plugin, const char* out) {
@@ -128,7 +126,9 @@ int main(int argc, char** argv) {
       PrintInfo(plugin);
     } else if (command == "run" && arg + 1 < argc) {
       hostsim::HostState host;
+      plugin.Initialize();  // as the mail client does before it runs any macro
       std::printf("%s\n", hostsim::RunTemplate(plugin, host, argv[arg + 1]).c_str());
+      plugin.Finalize();
       if (host.composed_xface) std::printf("X-Face:%s", host.composed_xface->c_str());
     } else if (command == "dialog" && arg + 1 < argc) {
       return Dialog(plugin, argv[arg + 1]);

