@@ -182,6 +182,14 @@ TEST_F(SetXFaceTest, ATextFileHeldOpenCannotBeRead) {
   EXPECT_EQ(Run({path}), "");
 }
 
+TEST_F(SetXFaceTest, TheSampleFaceGivesItsOwnHeader) {
+  const char* sample = std::getenv("VIZMARK_SAMPLE_DIR");
+  ASSERT_NE(sample, nullptr);
+  const std::string folder = sample;
+  EXPECT_EQ(Run({folder + "\\face.bmp"}), "");
+  EXPECT_EQ(host_.composed_xface.value_or(""), testsupport::ReadFileBytes(folder + "\\face.txt"));
+}
+
 // For the check with a decoder other than compface (FFmpeg's, run natively after this
 // test): each header the macro produced, and the pixels its picture has.
 TEST_F(SetXFaceTest, HeadersForAnIndependentDecoder) {
