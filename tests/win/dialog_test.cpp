@@ -73,7 +73,7 @@ class DialogTest : public testing::Test {
           dialog = FindWindowW(L"#32770", FromCp1250("Konfiguracja wtyczki Vizmark").c_str());
           return dialog != nullptr && IsWindowVisible(dialog);
         },
-        5000);
+        60000);  // an emulated 32-bit Wine takes its time
     return dialog;
   }
 

@@ -119,8 +119,12 @@ std::vector<KeyEvent> g_seen;
 LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    g_seen.push_back(
-        {static_cast<uint8_t>(key->vkCode), wParam == WM_KEYUP || wParam == WM_SYSKEYUP});
+    // The hook may name the left-hand modifier where the generic one was sent.
+    uint8_t vk = static_cast<uint8_t>(key->vkCode);
+    if (vk == VK_LSHIFT || vk == VK_RSHIFT) vk = VK_SHIFT;
+    if (vk == VK_LCONTROL || vk == VK_RCONTROL) vk = VK_CONTROL;
+    if (vk == VK_LMENU || vk == VK_RMENU) vk = VK_MENU;
+    g_seen.push_back({vk, wParam == WM_KEYUP || wParam == WM_SYSKEYUP});
   }
   return 1;  // swallowed: nothing else gets the keys
 }

@@ -1,0 +1,193 @@
+// Long use, hostile input and concurrent calls, through the real DLL in hostsim's windows.
+// VIZMARK_SOAK_RUNS sets how many DisplayXFace runs the long test makes (default 20000;
+// the other loops scale with it). Wine's GDI has a table of 16384 objects a process, so a
+// run that leaked one would exhaust it long before the end, and the last runs would fail.
+#include <windows.h>
+// after windows.h
+#include <gtest/gtest.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "hostsim/context_object.h"
+#include "hostsim/host_windows.h"
+#include "hostsim/plugin_module.h"
+#include "hostsim/template_runner.h"
+#include "plugin/win_handles.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+using hostsim::HostWindows;
+using hostsim::PluginModule;
+
+int SoakRuns() {
+  const char* runs = std::getenv("VIZMARK_SOAK_RUNS");
+  return runs != nullptr ? std::max(100, std::atoi(runs)) : 20000;
+}
+
+std::string Sample(const char* name) {
+  const char* folder = std::getenv("VIZMARK_SAMPLE_DIR");
+  return folder == nullptr ? std::string()
+                           : testsupport::ReadFileBytes(std::string(folder) + "\\" + name);
+}
+
+std::string SamplePath(const char* name) {
+  const char* folder = std::getenv("VIZMARK_SAMPLE_DIR");
+  return folder == nullptr ? std::string() : std::string(folder) + "\\" + name;
+}
+
+// The process's private memory (Wine reports it as the page-file usage).
+size_t PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  return std::max(counters.PrivateUsage, counters.PagefileUsage);
+}
+
+int ThreadsOfThisProcess() {
+  vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  return count;
+}
+
+std::string Macro(const PluginModule& plugin, hostsim::HostState& state, const char* name,
+                  std::vector<std::string> params = {}) {
+  hostsim::ContextObject context(&state), parameters(&state, std::move(params));
+  plugin.ExecMacro(name, static_cast<int32_t>(std::strlen(name)), &context, &parameters);
+  return context.items.empty() ? std::string() : context.items[0];
+}
+
+TEST(Soak, LongUseStaysCorrectAndFlat) {
+  const int runs = SoakRuns();
+  const std::string face = Sample("face.txt");
+  ASSERT_FALSE(face.empty());
+  PluginModule plugin(PluginModule::DefaultPath());
+  hostsim::HostState state;
+  HostWindows host(&state, &plugin);
+  plugin.Initialize();
+  state.read_xface = face;
+  ASSERT_EQ(Macro(plugin, state, "DisplayXFace"), "");  // warms everything up
+  const size_t before = PrivateBytes();
+
+  int wrong = 0;
+  for (int i = 0; i < runs; ++i) {
+    wrong += Macro(plugin, state, "DisplayXFace") != "";
+    if (i % 512 == 0) HostWindows::Pump(0);
+  }
+  for (int i = 0; i < runs / 10; ++i) {
+    wrong += Macro(plugin, state, "SetXFace", {SamplePath("face.bmp")}) != "";
+    wrong += state.composed_xface != face;
+  }
+  // Selection changes with the host's timers, each running the hide and the replay.
+  for (int i = 0; i < runs / 10; ++i) {
+    SendMessageA(host.list(), WM_TIMER, HostWindows::kHideTimer, 0);
+    SendMessageA(host.list(), WM_TIMER, HostWindows::kFilterTimer, 0);
+    if (i % 64 == 0) HostWindows::Pump(0);
+  }
+  HostWindows::Pump(50);
+  // Header panels made and destroyed, each getting an item first.
+  for (int i = 0; i < runs / 20; ++i) {
+    HostWindows panel(&state, &plugin);
+    wrong += Macro(plugin, state, "DisplayXFace") != "";
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(Macro(plugin, state, "DisplayXFace"), "");
+  const size_t after = PrivateBytes();
+  EXPECT_LT(after, before + (8u << 20)) << before << " -> " << after;
+  plugin.Finalize();
+  std::printf("%d DisplayXFace runs: private bytes %zu -> %zu\n", runs, before, after);
+}
+
+TEST(Soak, HostileHeadersGiveOneLine) {
+  PluginModule plugin(PluginModule::DefaultPath());
+  hostsim::HostState state;
+  HostWindows host(&state, &plugin);
+  plugin.Initialize();
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(100000, '~'), "X-Face: Convert header error"},
+      {std::string(100000, 'x'), "X-Face: Convert header error"},
+      {" \t\r\n  ", ""},
+      {std::string("\x80\xFF\xC5\x9B garbage \x01\x02", 16), ""},
+      {std::string("ab\0~~~~", 7), ""},
+  };
+  for (const auto& [header, expected] : cases) {
+    state.read_xface = header;
+    EXPECT_EQ(Macro(plugin, state, "DisplayXFace"), expected) << header.substr(0, 20);
+  }
+  plugin.Finalize();
+}
+
+TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
+  const std::string face = Sample("face.txt");
+  PluginModule plugin(PluginModule::DefaultPath());
+  hostsim::HostState window_state;
+  HostWindows host(&window_state, &plugin);
+  plugin.Initialize();
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0}, done{0};
+  auto displaying = std::thread([&] {
+    hostsim::HostState state;
+    state.read_xface = face;
+    while (!stop) wrong += Macro(plugin, state, "DisplayXFace") != "", ++done;
+  });
+  auto setting = std::thread([&] {
+    hostsim::HostState state;
+    while (!stop) {
+      wrong += Macro(plugin, state, "SetXFace", {SamplePath("face.bmp")}) != "";
+      wrong += state.composed_xface != face;
+      ++done;
+    }
+  });
+  // The attaching thread's first try comes about 2 s in.
+  testsupport::PumpUntil([] { return false; }, 3000);
+  stop = true;
+  displaying.join();
+  setting.join();
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(done, 10);
+  EXPECT_TRUE(testsupport::Subclassed(host.header()));
+  plugin.Finalize();
+  EXPECT_FALSE(testsupport::Subclassed(host.header()));
+  EXPECT_FALSE(testsupport::Subclassed(host.list()));
+}
+
+TEST(Soak, LoadStartStopUnloadOverAndOver) {
+  hostsim::HostState state;
+  HostWindows host(&state, nullptr);
+  const int threads = ThreadsOfThisProcess();
+  // Shut-down comes while the attaching thread waits, just as it attaches, and after.
+  const DWORD delays[] = {0, 1, 10, 100, 0, 5, 50, 0, 1990, 2000, 2010, 2100};
+  const int cycles = std::min(200, SoakRuns() / 100);
+  for (int i = 0; i < cycles; ++i) {
+    const DWORD delay = (i % 25 == 24) ? delays[8 + (i / 25) % 4] : delays[i % 8];
+    {
+      PluginModule plugin(PluginModule::DefaultPath());
+      plugin.Initialize();
+      testsupport::PumpUntil([] { return false; }, delay);
+      plugin.Finalize();
+    }
+    ASSERT_EQ(GetModuleHandleA("Vizmark.tbp"), nullptr) << i;
+    ASSERT_FALSE(testsupport::Subclassed(host.header())) << i;
+    ASSERT_EQ(ThreadsOfThisProcess(), threads) << i;
+  }
+  // The host's windows still work.
+  InvalidateRect(host.header(), nullptr, TRUE);
+  UpdateWindow(host.header());
+  SendMessageA(host.list(), WM_TIMER, HostWindows::kFilterTimer, 0);
+}
+
+}  // namespace
