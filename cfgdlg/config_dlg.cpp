@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cfgdlg/filter_shortcut.h"
+#include "face/face_bitmap.h"
 #include "face/xface_codec.h"
 #include "plugin/cp1250.h"
 #include "plugin/identity.h"
@@ -101,21 +102,8 @@ bool HasFont(const wchar_t* face) {
 UniqueHbitmap MakeFaceBitmap() {
   uint8_t rows[kFaceSide * 8] = {};
   if (XFaceToBits(kDialogFace, rows, 8) < 0) return nullptr;
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[2];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = kFaceSide;
-  info.header.biHeight = -kFaceSide;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 1;
-  info.header.biClrUsed = 2;
-  info.colours[0] = {255, 255, 255, 0};
-  info.colours[1] = {0, 0, 0, 0};
   void* bits = nullptr;
-  UniqueHbitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                                        DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueHbitmap bitmap(CreateFaceBitmap(&bits));
   if (bitmap && bits != nullptr) std::memcpy(bits, rows, sizeof rows);
   return bitmap;
 }

@@ -2,7 +2,6 @@
 #include <windows.h>
 // windows.h first
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <memory>
 
@@ -18,17 +17,6 @@ using hostsim::PluginModule;
 using testsupport::PumpUntil;
 using testsupport::Subclassed;
 
-int ThreadsOfThisProcess() {
-  vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-       more = Thread32Next(snapshot.get(), &entry))
-    count += entry.th32OwnerProcessID == GetCurrentProcessId();
-  return count;
-}
-
 class LifecycleTest : public testing::Test {
  protected:
   void SetUp() override { plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath()); }
@@ -38,13 +26,14 @@ class LifecycleTest : public testing::Test {
 
 TEST_F(LifecycleTest, TheThreadAttachesToTheHostsWindowsAndShutDownTakesItOff) {
   HostWindows host(&state_, plugin_.get());
-  const int threads_before = ThreadsOfThisProcess();
+  const int threads_before = testsupport::ThreadsOfThisProcess();
   plugin_->Initialize();
   EXPECT_FALSE(Subclassed(host.header()));  // the first try comes after a pause, never at once
   ASSERT_TRUE(PumpUntil([&] { return Subclassed(host.header()); }, 6000));
   EXPECT_TRUE(Subclassed(host.list()));
   // Having attached, the thread ends by itself.
-  EXPECT_TRUE(PumpUntil([&] { return ThreadsOfThisProcess() == threads_before; }, 3000));
+  EXPECT_TRUE(
+      PumpUntil([&] { return testsupport::ThreadsOfThisProcess() == threads_before; }, 3000));
 
   plugin_->Finalize();
   EXPECT_FALSE(Subclassed(host.header()));
@@ -53,13 +42,13 @@ TEST_F(LifecycleTest, TheThreadAttachesToTheHostsWindowsAndShutDownTakesItOff) {
 
 TEST_F(LifecycleTest, ShutDownWhileTheThreadWaitsEndsIt) {
   // No host windows: the thread would go on trying for a minute.
-  const int threads_before = ThreadsOfThisProcess();
+  const int threads_before = testsupport::ThreadsOfThisProcess();
   plugin_->Initialize();
-  EXPECT_EQ(ThreadsOfThisProcess(), threads_before + 1);
+  EXPECT_EQ(testsupport::ThreadsOfThisProcess(), threads_before + 1);
   Sleep(300);
   plugin_->Finalize();
   // Gone by the time the call returned, long before its next try.
-  EXPECT_EQ(ThreadsOfThisProcess(), threads_before);
+  EXPECT_EQ(testsupport::ThreadsOfThisProcess(), threads_before);
 }
 
 TEST_F(LifecycleTest, TheHostsWindowsKeepWorkingAfterTheModuleIsUnloaded) {

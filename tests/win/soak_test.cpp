@@ -6,7 +6,6 @@
 // after windows.h
 #include <gtest/gtest.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -51,17 +50,6 @@ size_t PrivateBytes() {
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                        sizeof counters);
   return std::max(counters.PrivateUsage, counters.PagefileUsage);
-}
-
-int ThreadsOfThisProcess() {
-  vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-       more = Thread32Next(snapshot.get(), &entry))
-    count += entry.th32OwnerProcessID == GetCurrentProcessId();
-  return count;
 }
 
 std::string Macro(const PluginModule& plugin, hostsim::HostState& state, const char* name,
@@ -168,7 +156,7 @@ TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
 TEST(Soak, LoadStartStopUnloadOverAndOver) {
   hostsim::HostState state;
   HostWindows host(&state, nullptr);
-  const int threads = ThreadsOfThisProcess();
+  const int threads = testsupport::ThreadsOfThisProcess();
   // Shut-down comes while the attaching thread waits, just as it attaches, and after.
   const DWORD delays[] = {0, 1, 10, 100, 0, 5, 50, 0, 1990, 2000, 2010, 2100};
   const int cycles = std::min(200, SoakRuns() / 100);
@@ -182,7 +170,7 @@ TEST(Soak, LoadStartStopUnloadOverAndOver) {
     }
     ASSERT_EQ(GetModuleHandleA("Vizmark.tbp"), nullptr) << i;
     ASSERT_FALSE(testsupport::Subclassed(host.header())) << i;
-    ASSERT_EQ(ThreadsOfThisProcess(), threads) << i;
+    ASSERT_EQ(testsupport::ThreadsOfThisProcess(), threads) << i;
   }
   // The host's windows still work.
   InvalidateRect(host.header(), nullptr, TRUE);

@@ -1,5 +1,7 @@
 #include "tests/win/win_test_support.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -14,6 +16,17 @@ WNDPROC ProcOf(HWND window) {
 
 WNDPROC ClassProcOf(HWND window) {
   return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+}
+
+int ThreadsOfThisProcess() {
+  vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  return count;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {

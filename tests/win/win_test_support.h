@@ -14,6 +14,9 @@ WNDPROC ProcOf(HWND window);
 WNDPROC ClassProcOf(HWND window);
 inline bool Subclassed(HWND window) { return ProcOf(window) != ClassProcOf(window); }
 
+// The number of threads this process has now.
+int ThreadsOfThisProcess();
+
 // Runs the thread's message loop until `done()` or about `ms` milliseconds have passed.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
