@@ -193,7 +193,7 @@ INT_PTR TConfigDlg::ShowModal() {
 }
 
 void TConfigDlg::CreateControls() {
-  struct Spec {
+  struct ControlForm {
     int id;
     const wchar_t* window_class;
     DWORD style;
@@ -206,7 +206,7 @@ void TConfigDlg::CreateControls() {
   const DWORD link = label | SS_NOTIFY;
   const DWORD wrapped = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
   // In tab order first (the dialog manager follows creation order), then the rest.
-  const Spec controls[] = {
+  const ControlForm controls[] = {
       {kHotKey1,
        HOTKEY_CLASSW,
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER,
@@ -236,7 +236,7 @@ void TConfigDlg::CreateControls() {
       {kLabel7, L"STATIC", label, 8, 312, 463, 13, kLabel7Text, font_.get()},
       {kBevel1, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 1, 524, 404, {}, nullptr},
   };
-  for (const Spec& c : controls) {
+  for (const ControlForm& c : controls) {
     HWND control = CreateWindowExW(0, c.window_class, Widen(c.text).c_str(), c.style, Scale(c.left),
                                    Scale(c.top), Scale(c.width), Scale(c.height), window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
