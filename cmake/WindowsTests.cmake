@@ -4,6 +4,9 @@
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Small DLLs: unused functions and data are dropped at link time.
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
 
 set(VIZMARK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")

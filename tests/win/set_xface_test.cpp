@@ -144,12 +144,51 @@ TEST_F(SetXFaceTest, AFileThatIsNoLoadableBitmapSaysSo) {
       {"bad_bits.bmp", bad_bits},
       {"offset_past_end.bmp", offset_past_end},
       {"empty.bmp", ""},
+      {"zero_width.bmp",
+       [&] {
+         std::string b = good;
+         b[18] = b[19] = b[20] = b[21] = 0;
+         return b;
+       }()},
   };
   for (const auto& [name, bytes] : cases) {
     const std::string path = dir_.File(name);
     ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
     EXPECT_EQ(Run({path}), "X-Face Error: Can't load bitmap file: \"" + path + "\"") << name;
     EXPECT_TRUE(host_.evaluated.empty()) << name;
+  }
+}
+
+// Run-length data that runs past its rows, jumps outside the picture or stops early: the
+// system decodes what it can; the macro answers in one line either way.
+TEST_F(SetXFaceTest, LyingRunLengthDataGivesOneLine) {
+  auto rle8 = [](const std::string& data) {
+    std::string bytes = "BM";
+    auto put = [&bytes](uint32_t v, int n) {
+      for (int i = 0; i < n; ++i) bytes += static_cast<char>(v >> (8 * i));
+    };
+    const uint32_t offset = 14 + 40 + 256 * 4;
+    put(offset + static_cast<uint32_t>(data.size()), 4);
+    put(0, 4);
+    put(offset, 4);
+    put(40, 4), put(48, 4), put(48, 4), put(1, 2), put(8, 2), put(BI_RLE8, 4);
+    put(static_cast<uint32_t>(data.size()), 4), put(0, 4), put(0, 4), put(256, 4), put(0, 4);
+    for (int i = 0; i < 256; ++i) put(i == 1 ? 0 : 0x00FFFFFF, 4);
+    return bytes + data;
+  };
+  const std::pair<const char*, std::string> cases[] = {
+      {"long_runs.bmp", rle8(std::string("\xFF\x01\xFF\x01\xFF\x01\x00\x01", 8))},
+      {"far_jump.bmp", rle8(std::string("\x00\x02\xFF\xFF\x05\x01\x00\x01", 8))},
+      {"no_end.bmp", rle8(std::string("\x30\x01\x30\x01", 4))},
+      {"literal_past_end.bmp", rle8(std::string("\x00\xFF\x01\x01", 4))},
+  };
+  for (const auto& [name, bytes] : cases) {
+    const std::string path = dir_.File(name);
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    const std::string result = Run({path});
+    EXPECT_TRUE(result.empty() ||
+                result == "X-Face Error: Can't load bitmap file: \"" + path + "\"")
+        << name << ": " << result;
   }
 }
 
