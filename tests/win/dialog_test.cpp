@@ -5,10 +5,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "cfgdlg/config_dlg.h"
 #include "hostsim/plugin_module.h"
@@ -53,36 +52,41 @@ std::string StoredShortcut() {
   return data;
 }
 
+// TBP_Setup shows the dialog modally on the calling thread; the test drives it from a
+// timer that fires inside that modal loop, as a user's clicks would arrive.
+std::function<void(HWND)> g_drive;
+
+HWND FindDialog() {
+  return FindWindowW(L"#32770", FromCp1250("Konfiguracja wtyczki Vizmark").c_str());
+}
+
+void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindDialog();
+  if (dialog == nullptr || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, timer);
+  const auto drive = std::move(g_drive);
+  drive(dialog);
+}
+
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
     RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath());
   }
-  void TearDown() override {
-    if (setup_.joinable()) setup_.join();
-    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+
+  // Runs TBP_Setup with `drive` seeing the shown dialog; `drive` must close it with one of
+  // the buttons. Returns what TBP_Setup returned.
+  int32_t Setup(std::function<void(HWND)> drive) {
+    g_drive = std::move(drive);
+    SetTimer(nullptr, 0, 50, &DriveDialog);
+    return plugin_->Setup();
   }
 
-  // Opens the dialog through TBP_Setup on another thread; returns its window.
-  HWND Open() {
-    setup_ = std::thread([this] { setup_result_ = plugin_->Setup(); });
-    HWND dialog = nullptr;
-    testsupport::PumpUntil(
-        [&] {
-          dialog = FindWindowW(L"#32770", FromCp1250("Konfiguracja wtyczki Vizmark").c_str());
-          return dialog != nullptr && IsWindowVisible(dialog);
-        },
-        60000);  // an emulated 32-bit Wine takes its time
-    return dialog;
-  }
+  static void Close(HWND dialog, int button) { PostMessageW(dialog, WM_COMMAND, button, 0); }
 
-  void Close(HWND dialog, int button) {
-    PostMessageW(dialog, WM_COMMAND, button, 0);
-    setup_.join();
-  }
-
-  void Type(BYTE key) {
+  static void Type(BYTE key) {
     const auto scan = static_cast<BYTE>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
     keybd_event(key, scan, 0, 0);
     keybd_event(key, scan, KEYEVENTF_KEYUP, 0);
@@ -90,109 +94,112 @@ class DialogTest : public testing::Test {
   }
 
   std::unique_ptr<PluginModule> plugin_;
-  std::thread setup_;
-  std::atomic<int> setup_result_{-1};
 };
 
 TEST_F(DialogTest, ShowsTheFormAsDesigned) {
   plugin_->Initialize();
-  HWND dialog = Open();
-  ASSERT_NE(dialog, nullptr);
-  RECT client;
-  GetClientRect(dialog, &client);
-  EXPECT_EQ(client.right, 524);
-  EXPECT_EQ(client.bottom, 444);
+  const int32_t result = Setup([](HWND dialog) {
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, 524);
+    EXPECT_EQ(client.bottom, 444);
 
-  const struct {
-    int id;
-    const char* window_class;
-    int left, top, width, height;
-    std::string text;  // Windows-1250
-    bool grows;        // a label may grow to fit its text
-  } controls[] = {
-      {TConfigDlg::kBevel1, "Static", 0, 1, 524, 404, "", false},
-      {TConfigDlg::kLabel1, "Static", 24, 336, 233, 13,
-       std::string("Skrót do filtru wyświetlającego nagłówek X-Face:"_cp1250), true},
-      {TConfigDlg::kImage1, "Static", 468, 8, 48, 48, "", false},
-      {TConfigDlg::kLabel2, "Static", 8, 364, 274, 13,
-       std::string("Więcej informacji na temat pluginu znajduje się na stronie: "_cp1250), true},
-      {TConfigDlg::kLabel3, "Static", 288, 364, 106, 13, "https://vizmark.example.org/", true},
-      {TConfigDlg::kLabel4, "Static", 8, 384, 28, 13, "Autor:", true},
-      {TConfigDlg::kLabel5, "Static", 48, 384, 148, 13,
-       std::string("Zespół Vizmark <vizmark@example.org>"_cp1250), true},
-      {TConfigDlg::kLabel6, "Static", 8, 10, 352, 13,
-       std::string("Aby plugin automatycznie wyświetlał nagłówki X-Face należy:"_cp1250), true},
-      {TConfigDlg::kLabel7, "Static", 8, 312, 463, 13,
-       std::string("3. W okienku poniżej ustawić skrót klawiaturowy identyczny z tym, który "
-                   "zdefiniowany jest dla filtru."_cp1250),
-       true},
-      {IDOK, "Button", 360, 412, 75, 25, "OK", false},
-      {IDCANCEL, "Button", 440, 412, 75, 25, "Cancel", false},
-      {TConfigDlg::kHotKey1, "msctls_hotkey32", 264, 333, 169, 19, "", false},
-      {TConfigDlg::kMemo1, "Edit", 14, 152, 493, 148,
-       "BeginFilter\r\nName: Display X-Face\r\nActive: 1\r\nMainSet: 10\r\n"
-       "Actions: faExport,faoExportOver,faoManualOnly,faoHotKey,faoHotKeyOnly\r\n"
-       "ExtFile: xface.txt\r\nHotKey: 57414\r\nSaveTemplate: %DisplayXFace\\0D\\0A\r\nEndFilter",
-       false},
-      {TConfigDlg::kStaticText3, "Static", 8, 104, 497, 44,
-       std::string("Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując "
-                   "poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do "
-                   "schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty "
-                   "przeczytanej."_cp1250),
-       false},
-      {TConfigDlg::kStaticText1, "Static", 8, 32, 457, 33,
-       std::string("1. Utworzyć filtr poczty przeczytanej. W filtrze tym, na zakładce operacje, "
-                   "zaznaczyć \"Zapisz wiadomość do pliku\" i podać ścieżke do pliku."_cp1250),
-       false},
-      {TConfigDlg::kStaticText2, "Static", 8, 61, 457, 41,
-       std::string("2. Otworzyć edytor szablonu usunąć z niego domyślną zawartość i wpisać "
-                   "wywołanie makra %DisplayXFace. Na zakładce \"Opcje\" włączyć \"Uruchamianie "
-                   "filtru za pomocą skrótu klawiszowego\" i zdefiniować skrót."_cp1250),
-       false},
-  };
-  for (const auto& c : controls) {
-    HWND control = GetDlgItem(dialog, c.id);
-    ASSERT_NE(control, nullptr) << c.id;
-    EXPECT_EQ(_stricmp(ClassOf(control).c_str(), c.window_class), 0)
-        << c.id << " " << ClassOf(control);
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, c.left) << c.id;
-    EXPECT_EQ(r.top, c.top) << c.id;
-    EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
-    if (c.grows) {
-      EXPECT_GE(r.right - r.left, c.width) << c.id;
-    } else {
-      EXPECT_EQ(r.right - r.left, c.width) << c.id;
+    const struct {
+      int id;
+      const char* window_class;
+      int left, top, width, height;
+      std::string text;  // Windows-1250
+      bool grows;        // a label may grow to fit its text
+    } controls[] = {
+        {TConfigDlg::kBevel1, "Static", 0, 1, 524, 404, "", false},
+        {TConfigDlg::kLabel1, "Static", 24, 336, 233, 13,
+         std::string("Skrót do filtru wyświetlającego nagłówek X-Face:"_cp1250), true},
+        {TConfigDlg::kImage1, "Static", 468, 8, 48, 48, "", false},
+        {TConfigDlg::kLabel2, "Static", 8, 364, 274, 13,
+         std::string("Więcej informacji na temat pluginu znajduje się na stronie: "_cp1250), true},
+        {TConfigDlg::kLabel3, "Static", 288, 364, 106, 13, "https://vizmark.example.org/", true},
+        {TConfigDlg::kLabel4, "Static", 8, 384, 28, 13, "Autor:", true},
+        {TConfigDlg::kLabel5, "Static", 48, 384, 148, 13,
+         std::string("Zespół Vizmark <vizmark@example.org>"_cp1250), true},
+        {TConfigDlg::kLabel6, "Static", 8, 10, 352, 13,
+         std::string("Aby plugin automatycznie wyświetlał nagłówki X-Face należy:"_cp1250), true},
+        {TConfigDlg::kLabel7, "Static", 8, 312, 463, 13,
+         std::string("3. W okienku poniżej ustawić skrót klawiaturowy identyczny z tym, który "
+                     "zdefiniowany jest dla filtru."_cp1250),
+         true},
+        {IDOK, "Button", 360, 412, 75, 25, "OK", false},
+        {IDCANCEL, "Button", 440, 412, 75, 25, "Cancel", false},
+        {TConfigDlg::kHotKey1, "msctls_hotkey32", 264, 333, 169, 19, "", false},
+        {TConfigDlg::kMemo1, "Edit", 14, 152, 493, 148,
+         "BeginFilter\r\nName: Display X-Face\r\nActive: 1\r\nMainSet: 10\r\n"
+         "Actions: faExport,faoExportOver,faoManualOnly,faoHotKey,faoHotKeyOnly\r\n"
+         "ExtFile: xface.txt\r\nHotKey: 57414\r\nSaveTemplate: %DisplayXFace\\0D\\0A\r\nEndFilter",
+         false},
+        {TConfigDlg::kStaticText3, "Static", 8, 104, 497, 44,
+         std::string(
+             "Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując "
+             "poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do "
+             "schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty "
+             "przeczytanej."_cp1250),
+         false},
+        {TConfigDlg::kStaticText1, "Static", 8, 32, 457, 33,
+         std::string("1. Utworzyć filtr poczty przeczytanej. W filtrze tym, na zakładce operacje, "
+                     "zaznaczyć \"Zapisz wiadomość do pliku\" i podać ścieżke do pliku."_cp1250),
+         false},
+        {TConfigDlg::kStaticText2, "Static", 8, 61, 457, 41,
+         std::string("2. Otworzyć edytor szablonu usunąć z niego domyślną zawartość i wpisać "
+                     "wywołanie makra %DisplayXFace. Na zakładce \"Opcje\" włączyć \"Uruchamianie "
+                     "filtru za pomocą skrótu klawiszowego\" i zdefiniować skrót."_cp1250),
+         false},
+    };
+    for (const auto& c : controls) {
+      HWND control = GetDlgItem(dialog, c.id);
+      if (control == nullptr) {
+        ADD_FAILURE() << "no control " << c.id;
+        continue;
+      }
+      EXPECT_EQ(_stricmp(ClassOf(control).c_str(), c.window_class), 0)
+          << c.id << " " << ClassOf(control);
+      RECT r;
+      GetWindowRect(control, &r);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_EQ(r.left, c.left) << c.id;
+      EXPECT_EQ(r.top, c.top) << c.id;
+      EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+      if (c.grows) {
+        EXPECT_GE(r.right - r.left, c.width) << c.id;
+      } else {
+        EXPECT_EQ(r.right - r.left, c.width) << c.id;
+      }
+      if (!c.text.empty()) {
+        EXPECT_EQ(TextOf(control), FromCp1250(c.text)) << c.id;
+      }
     }
-    if (!c.text.empty()) {
-      EXPECT_EQ(TextOf(control), FromCp1250(c.text)) << c.id;
-    }
-  }
-  EXPECT_EQ(TextOf(dialog), FromCp1250("Konfiguracja wtyczki Vizmark"));
-  EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-  EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog, TConfigDlg::kMemo1), GWL_STYLE) & ES_READONLY);
-  // The shortcut entry comes first, then OK, Cancel and the filter text.
-  HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
-  EXPECT_EQ(first, GetDlgItem(dialog, TConfigDlg::kHotKey1));
-  EXPECT_EQ(GetNextDlgTabItem(dialog, first, FALSE), GetDlgItem(dialog, IDOK));
-  Close(dialog, IDCANCEL);
-  EXPECT_EQ(setup_result_, 0);
+    EXPECT_EQ(TextOf(dialog), FromCp1250("Konfiguracja wtyczki Vizmark"));
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK,
+              BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog, TConfigDlg::kMemo1), GWL_STYLE) & ES_READONLY);
+    // The shortcut entry comes first, then OK, Cancel and the filter text.
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    EXPECT_EQ(first, GetDlgItem(dialog, TConfigDlg::kHotKey1));
+    EXPECT_EQ(GetNextDlgTabItem(dialog, first, FALSE), GetDlgItem(dialog, IDOK));
+    Close(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(result, 0);
   plugin_->Finalize();
 }
 
 TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
   plugin_->Initialize();  // no stored value: the entry starts empty
-  HWND dialog = Open();
-  ASSERT_NE(dialog, nullptr);
-  HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
-  EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), 0);
-  Type('F');
-  EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0),
-            MAKEWORD('F', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
-  Close(dialog, IDOK);
-  EXPECT_EQ(setup_result_, 0);
+  const int32_t result = Setup([](HWND dialog) {
+    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), 0);
+    Type('F');
+    EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0),
+              MAKEWORD('F', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
+    Close(dialog, IDOK);
+  });
+  EXPECT_EQ(result, 0);
   EXPECT_EQ(StoredShortcut(), "(none)");  // only shut-down writes the registry
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Shift+Ctrl+Alt+F");
@@ -204,12 +211,12 @@ TEST_F(DialogTest, CancelKeepsTheShortcut) {
   RegSetValueExA(key, "Filter ShortCut", 0, REG_SZ, reinterpret_cast<const BYTE*>("Ctrl+F1"), 8);
   RegCloseKey(key);
   plugin_->Initialize();
-  HWND dialog = Open();
-  ASSERT_NE(dialog, nullptr);
-  HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
-  EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
-  Type('G');
-  Close(dialog, IDCANCEL);
+  Setup([](HWND dialog) {
+    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
+    Type('G');
+    Close(dialog, IDCANCEL);
+  });
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Ctrl+F1");
 }
