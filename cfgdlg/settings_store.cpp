@@ -15,10 +15,12 @@ namespace {
 // A stored shortcut is a few dozen characters; anything longer is no shortcut.
 constexpr DWORD kMaxValueBytes = 256;
 
-UniqueHkey OpenSettingsKey() {
+// The key, made if missing, opened for no more than `access`: a key that an administrator
+// left readable only still gives its shortcut.
+UniqueHkey OpenSettingsKey(REGSAM access) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS)
     return nullptr;
   return UniqueHkey(key);
 }
@@ -53,7 +55,7 @@ std::string LayoutKeyNameOf(unsigned short virtual_key) {
 }
 
 void LoadFilterShortCut() {
-  UniqueHkey key = OpenSettingsKey();
+  UniqueHkey key = OpenSettingsKey(KEY_QUERY_VALUE);
   if (!key) return;
   std::string text;
   if (!ReadStringValue(key.get(), text)) {
@@ -68,7 +70,7 @@ void LoadFilterShortCut() {
 }
 
 void SaveFilterShortCut() {
-  UniqueHkey key = OpenSettingsKey();
+  UniqueHkey key = OpenSettingsKey(KEY_SET_VALUE);
   if (!key) return;
   const std::string text = ShortCutToText(FilterShortCut.load(), &LayoutKeyNameOf);
   RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

@@ -4,7 +4,9 @@
 // after windows.h
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,18 +15,42 @@
 #include "cfgdlg/settings_store.h"
 #include "facedraw/shortcut_replay.h"
 #include "hostsim/host_windows.h"
+#include "hostsim/plugin_module.h"
 #include "plugin/win_handles.h"
 
 namespace vizmark {
 namespace {
 
+struct LocalFreeDeleter {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+
 class SettingsTest : public testing::Test {
  protected:
   void SetUp() override {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    RemoveKey();
     FilterShortCut = 0;
   }
-  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+  void TearDown() override { RemoveKey(); }
+
+  // Gives the key the access rights of an SDDL text, as its owner (who always may).
+  static bool SetKeyAccess(const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+      return false;
+    std::unique_ptr<void, LocalFreeDeleter> owner(descriptor);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+      return false;
+    UniqueHkey key_owner(key);
+    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+  }
+
+  static void RemoveKey() {
+    SetKeyAccess("D:P(A;;KA;;;WD)");  // a test that stopped half-way may have locked it
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+  }
 
   static void Store(DWORD type, const std::string& bytes) {
     HKEY key = nullptr;
@@ -97,6 +123,28 @@ TEST_F(SettingsTest, SavesTheTextFormEveryTime) {
   EXPECT_EQ(Stored().second, std::string("Ctrl+5\0", 7));
   LoadFilterShortCut();
   EXPECT_EQ(FilterShortCut.load(), 0x4000 | '5');
+}
+
+TEST_F(SettingsTest, AKeyWithoutWriteAccessIsReadAndLeftAlone) {
+  Store(REG_SZ, std::string("Ctrl+F1\0", 8));
+  ASSERT_TRUE(SetKeyAccess("D:P(A;;KR;;;WD)"));  // everyone may read, nobody may write
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key),
+            ERROR_ACCESS_DENIED);
+
+  LoadFilterShortCut();
+  EXPECT_EQ(FilterShortCut.load(), 0x4070);
+  FilterShortCut = 0xE046;
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
+
+  // And the whole plug-in starts and stops over it.
+  {
+    hostsim::PluginModule plugin(hostsim::PluginModule::DefaultPath());
+    plugin.Initialize();
+    plugin.Finalize();
+  }
+  EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
 }
 
 TEST(HotKeyForm, ModifiersMoveAndTheExtendedFlagIsDropped) {
