@@ -12,7 +12,8 @@ set(VIZMARK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run;${VIZMARK_WINEPREFIX})
 else()
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine32-run;${VIZMARK_WINEPREFIX})
+  # The prefix lives in the 32-bit Wine root (see the runner).
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine32-run)
 endif()
 
 # A test executable run once as one CTest entry (each Wine start costs about a second).

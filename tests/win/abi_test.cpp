@@ -31,6 +31,7 @@ struct ContextTable {
 };
 
 struct HandBuiltContext {
+  explicit HandBuiltContext(const ContextTable* entries) : table(entries) {}
   const ContextTable* table;
   uint32_t canary = kCanary;
   std::vector<std::string> items;
@@ -124,13 +125,13 @@ TEST_F(AbiTest, TextExportsByTheirPlainNames) {
 }
 
 TEST_F(AbiTest, MacrosCallTheHostsStdcallTable) {
-  HandBuiltContext context{&kTable}, params{&kTable};
+  HandBuiltContext context(&kTable), params(&kTable);
   params.items = {"ignored"};
   EXPECT_EQ(Run("XFaceVersion", context, params), 0);
   ASSERT_EQ(context.items.size(), 1u);
   EXPECT_EQ(context.items[0], "Vizmark 1.5");
 
-  HandBuiltContext reading{&kTable};
+  HandBuiltContext reading(&kTable);
   reading.answer = "";  // a message without a face
   EXPECT_EQ(Run("DisplayXFace", reading, params), 0);
   EXPECT_EQ(reading.evaluated, (std::vector<std::string>{"%OHEADER(\"X-Face\")%-"}));

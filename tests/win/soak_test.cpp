@@ -125,10 +125,6 @@ TEST(Soak, HostileHeadersGiveOneLine) {
 }
 
 TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
-  // 32-bit Wine here runs through qemu-user, whose emulation of Wine's threads and signals
-  // breaks down under this load (the emulator itself aborts); the x64 run covers it.
-  if (std::getenv("VIZMARK_EMULATED") != nullptr)
-    GTEST_SKIP() << "not under an emulated 32-bit Wine";
   const std::string face = Sample("face.txt");
   PluginModule plugin(PluginModule::DefaultPath());
   hostsim::HostState window_state;
