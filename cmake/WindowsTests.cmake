@@ -17,7 +17,12 @@ else()
 endif()
 
 # A test executable run once as one CTest entry (each Wine start costs about a second).
+# It passes only when GoogleTest got to its closing "[  PASSED  ]" line with no failure: a
+# program that dies on the way (a broken stack can take Wine's client down with it) may
+# still leave an exit status of 0.
 function(vizmark_add_wine_test target)
   add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
