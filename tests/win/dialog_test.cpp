@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -86,10 +87,15 @@ class DialogTest : public testing::Test {
 
   static void Close(HWND dialog, int button) { PostMessageW(dialog, WM_COMMAND, button, 0); }
 
-  static void Type(BYTE key) {
-    const auto scan = static_cast<BYTE>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    keybd_event(key, scan, 0, 0);
-    keybd_event(key, scan, KEYEVENTF_KEYUP, 0);
+  // Presses `key` with `modifiers` held down, as a user would.
+  static void Type(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
+    const auto press = [](BYTE vk, DWORD flags) {
+      keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), flags, 0);
+    };
+    for (BYTE modifier : modifiers) press(modifier, 0);
+    press(key, 0);
+    press(key, KEYEVENTF_KEYUP);
+    for (BYTE modifier : modifiers) press(modifier, KEYEVENTF_KEYUP);
     testsupport::PumpUntil([] { return false; }, 200);
   }
 
@@ -194,9 +200,20 @@ TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
   const int32_t result = Setup([](HWND dialog) {
     HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
     EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), 0);
-    Type('F');
-    EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0),
-              MAKEWORD('F', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
+    constexpr BYTE kAll = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT;
+    const struct {
+      BYTE key;
+      std::initializer_list<BYTE> held;
+      WORD entry;
+    } cases[] = {
+        {'G', {VK_CONTROL}, MAKEWORD('G', HOTKEYF_CONTROL)},  // allowed as typed
+        {'G', {VK_SHIFT}, MAKEWORD('G', kAll)},               // Shift alone is refused
+        {'F', {}, MAKEWORD('F', kAll)},                       // so is no modifier
+    };
+    for (const auto& c : cases) {
+      Type(c.key, c.held);
+      EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), c.entry) << c.key << c.held.size();
+    }
     Close(dialog, IDOK);
   });
   EXPECT_EQ(result, 0);
