@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cfgdlg/config_dlg.h"
 #include "hostsim/plugin_module.h"
@@ -69,6 +70,14 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   drive(dialog);
 }
 
+// A dialog still open after 10 s was not closed by the test: fail, and cancel it so that
+// the test ends instead of waiting for a click forever.
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  ADD_FAILURE() << "the dialog was still open after 10 s";
+  if (HWND dialog = FindDialog()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -82,13 +91,17 @@ class DialogTest : public testing::Test {
   int32_t Setup(std::function<void(HWND)> drive) {
     g_drive = std::move(drive);
     SetTimer(nullptr, 0, 50, &DriveDialog);
-    return plugin_->Setup();
+    const UINT_PTR give_up = SetTimer(nullptr, 0, 10000, &GiveUp);
+    const int32_t result = plugin_->Setup();
+    KillTimer(nullptr, give_up);
+    return result;
   }
 
   static void Close(HWND dialog, int button) { PostMessageW(dialog, WM_COMMAND, button, 0); }
 
-  // Presses `key` with `modifiers` held down, as a user would.
-  static void Type(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
+  // Presses `key` with `modifiers` held down, as a user would. The keys wait in the input
+  // queue for whoever reads it next.
+  static void Press(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
     const auto press = [](BYTE vk, DWORD flags) {
       keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), flags, 0);
     };
@@ -96,6 +109,12 @@ class DialogTest : public testing::Test {
     press(key, 0);
     press(key, KEYEVENTF_KEYUP);
     for (BYTE modifier : modifiers) press(modifier, KEYEVENTF_KEYUP);
+  }
+
+  // Presses the keys and lets the control that has the focus take them at once (not the
+  // dialog: this pump is not the dialog's own loop).
+  static void Type(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
+    Press(key, modifiers);
     testsupport::PumpUntil([] { return false; }, 200);
   }
 
@@ -220,6 +239,55 @@ TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
   EXPECT_EQ(StoredShortcut(), "(none)");  // only shut-down writes the registry
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Shift+Ctrl+Alt+F");
+}
+
+TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
+  const struct {
+    const char* how;
+    std::function<void(HWND)> close;
+    const char* stored;
+  } cases[] = {
+      // Left for the dialog's own loop, which turns them into its buttons.
+      {"Enter", [](HWND) { Press(VK_RETURN); }, "Alt+K"},
+      {"Esc", [](HWND) { Press(VK_ESCAPE); }, "Ctrl+F1"},
+      {"close box", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+       "Ctrl+F1"},
+  };
+  for (const auto& c : cases) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Filter ShortCut", 0, REG_SZ, reinterpret_cast<const BYTE*>("Ctrl+F1"), 8);
+    RegCloseKey(key);
+    plugin_->Initialize();
+    bool closed = false;
+    Setup([&](HWND dialog) {
+      SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT),
+                          0);
+      c.close(dialog);
+      closed = true;
+    });
+    plugin_->Finalize();
+    EXPECT_TRUE(closed) << c.how;
+    EXPECT_EQ(StoredShortcut(), c.stored) << c.how;
+  }
+}
+
+TEST_F(DialogTest, ItsFontsGoWithIt) {
+  plugin_->Initialize();
+  std::vector<HGDIOBJ> fonts;
+  Setup([&](HWND dialog) {
+    // The plain, bold, underlined link and memo fonts.
+    for (int control :
+         {TConfigDlg::kLabel1, TConfigDlg::kLabel6, TConfigDlg::kLabel3, TConfigDlg::kMemo1}) {
+      fonts.push_back(
+          reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(dialog, control, WM_GETFONT, 0, 0)));
+      EXPECT_EQ(GetObjectType(fonts.back()), static_cast<DWORD>(OBJ_FONT)) << control;
+    }
+    Close(dialog, IDCANCEL);
+  });
+  plugin_->Finalize();
+  ASSERT_FALSE(fonts.empty());
+  for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u);
 }
 
 TEST_F(DialogTest, CancelKeepsTheShortcut) {
