@@ -14,6 +14,7 @@
 #include "cfgdlg/config_dlg.h"
 #include "hostsim/plugin_module.h"
 #include "plugin/cp1250.h"
+#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -43,6 +44,16 @@ std::string ClassOf(HWND window) {
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);
   return name;
+}
+
+void StoreShortcut(const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  vizmark::UniqueHkey owner(key);
+  RegSetValueExA(key, "Filter ShortCut", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
 }
 
 std::string StoredShortcut() {
@@ -254,10 +265,7 @@ TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
        "Ctrl+F1"},
   };
   for (const auto& c : cases) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, "Filter ShortCut", 0, REG_SZ, reinterpret_cast<const BYTE*>("Ctrl+F1"), 8);
-    RegCloseKey(key);
+    StoreShortcut("Ctrl+F1");
     plugin_->Initialize();
     bool closed = false;
     Setup([&](HWND dialog) {
@@ -291,10 +299,7 @@ TEST_F(DialogTest, ItsFontsGoWithIt) {
 }
 
 TEST_F(DialogTest, CancelKeepsTheShortcut) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, "Filter ShortCut", 0, REG_SZ, reinterpret_cast<const BYTE*>("Ctrl+F1"), 8);
-  RegCloseKey(key);
+  StoreShortcut("Ctrl+F1");
   plugin_->Initialize();
   Setup([](HWND dialog) {
     HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
