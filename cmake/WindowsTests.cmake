@@ -1,6 +1,6 @@
 # Windows builds: every program lands in bin/ next to Vizmark.tbp, links its runtime
-# statically, and its tests run through an emulator: wine64 for x86_64; for i686 a
-# runner that reports the test as not run while no 32-bit Wine is available.
+# statically, and its tests run under Wine through scripts/wine-run, which reports a test as
+# not run where the Wine it needs is missing.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -8,12 +8,14 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-Wl,--gc-sections)
 
-set(VIZMARK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# The Wine prefixes, one for each Wine (see scripts/wine-run), live in the build folder.
+# x86_64 programs run under the Wine that $VIZMARK_WINE names (the system's, 8, unless told
+# otherwise); i686 programs under Wine 10's WoW64, the one of the two that runs them.
+set(VIZMARK_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run;${VIZMARK_WINEPREFIX})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run;${VIZMARK_WINE_DIR})
 else()
-  # The prefix lives in the 32-bit Wine root (see the runner).
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine32-run)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run;--wine=10;${VIZMARK_WINE_DIR})
 endif()
 
 # A test executable run once as one CTest entry (each Wine start costs about a second).
