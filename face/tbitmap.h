@@ -28,7 +28,7 @@ class TBitmap {
   bool Empty() const { return !bitmap_; }
 
   // Loads a BMP file; false, and the picture unchanged, when the file is missing,
-  // unreadable or not a BMP that can be loaded safely.
+  // unreadable or not a BMP that can be loaded safely (see ReadBmpLayout).
   bool LoadFromFile(const std::string& path);
 
   // An independent copy of `other`; none or an empty one makes this picture empty.
@@ -41,14 +41,5 @@ class TBitmap {
   int height_ = 0;
   UniqueHbitmap bitmap_;
 };
-
-// The largest picture LoadFromFile accepts, in pixels a side, and the largest file. Faces
-// are 48 x 48; a bigger picture is scaled down, but none needs to be huge.
-inline constexpr int kMaxBitmapSide = 8192;
-inline constexpr long long kMaxBmpFileBytes = 256LL << 20;
-
-// Whether `bytes` are a BMP file LoadFromFile can load: a known header, sane dimensions and
-// bit count, and a colour table and pixel data that lie inside the file.
-bool LooksLikeLoadableBmp(const unsigned char* bytes, size_t size);
 
 }  // namespace vizmark
