@@ -1,8 +1,10 @@
 # compface::compface: the X-Face codec.
-# Natively it is Debian's libcompfaceg1-dev. For Windows it is built here as a static
-# library from Debian's libcompface source package, which scripts/setup fetches with
-# `apt-get source` into .cache/ (nothing of it is committed).
-if(NOT WIN32)
+# Natively it is Debian's libcompfaceg1-dev. For Windows, and for the fuzz targets, it is
+# built here as a static library from Debian's libcompface source package, which
+# scripts/setup fetches with `apt-get source` into .cache/ (nothing of it is committed).
+# The fuzz build's sanitizer and coverage options apply to it as to our code, so a fault
+# inside the codec shows too.
+if(NOT WIN32 AND NOT VIZMARK_FUZZ)
   find_path(COMPFACE_INCLUDE_DIR compface.h REQUIRED)
   find_library(COMPFACE_LIBRARY compface REQUIRED)
   add_library(compface::compface UNKNOWN IMPORTED)
@@ -27,7 +29,10 @@ add_library(compface STATIC
 target_include_directories(compface PUBLIC ${_src})
 # K&R C from 1990: built as it is, quietly.
 target_compile_options(compface PRIVATE -w -O2)
-# The C runtime's own stdio: its few sscanf and sprintf calls need nothing more, and
-# mingw's C99 stdio would add a hundred kilobytes to the DLL.
-target_compile_definitions(compface PRIVATE HAVE_CONFIG_H=1 STDC_HEADERS=1 __USE_MINGW_ANSI_STDIO=0)
+target_compile_definitions(compface PRIVATE HAVE_CONFIG_H=1 STDC_HEADERS=1)
+if(WIN32)
+  # The C runtime's own stdio: its few sscanf and sprintf calls need nothing more, and
+  # mingw's C99 stdio would add a hundred kilobytes to the DLL.
+  target_compile_definitions(compface PRIVATE __USE_MINGW_ANSI_STDIO=0)
+endif()
 add_library(compface::compface ALIAS compface)
