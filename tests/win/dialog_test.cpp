@@ -23,6 +23,8 @@ using hostsim::PluginModule;
 using vizmark::TConfigDlg;
 using vizmark::operator""_cp1250;
 
+[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+
 constexpr char kKey[] = "Software\\RIT\\The Bat!\\Vizmark";
 
 std::wstring FromCp1250(const std::string& bytes) {
@@ -69,8 +71,24 @@ std::string StoredShortcut() {
 // timer that fires inside that modal loop, as a user's clicks would arrive.
 std::function<void(HWND)> g_drive;
 
+// The dialog TBP_Setup shows on this thread (another program's, sharing the screen, is not
+// this test's).
+struct DialogSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  if (ClassOf(window) != "#32770" || TextOf(window) != search->caption) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 HWND FindDialog() {
-  return FindWindowW(L"#32770", FromCp1250("Konfiguracja wtyczki Vizmark").c_str());
+  DialogSearch search{FromCp1250("Konfiguracja wtyczki Vizmark")};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -81,11 +99,12 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   drive(dialog);
 }
 
-// A dialog still open after 10 s was not closed by the test: fail, and cancel it so that
-// the test ends instead of waiting for a click forever.
+// A dialog still open this long after it was asked for was not closed by the test: fail,
+// and cancel it so that the test ends instead of waiting for a click forever.
+constexpr DWORD kGiveUpMs = 2 * testsupport::kPatience;
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  ADD_FAILURE() << "the dialog was still open after 10 s";
+  ADD_FAILURE() << "the dialog was still open after " << kGiveUpMs / 1000 << " s";
   if (HWND dialog = FindDialog()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -102,7 +121,7 @@ class DialogTest : public testing::Test {
   int32_t Setup(std::function<void(HWND)> drive) {
     g_drive = std::move(drive);
     SetTimer(nullptr, 0, 50, &DriveDialog);
-    const UINT_PTR give_up = SetTimer(nullptr, 0, 10000, &GiveUp);
+    const UINT_PTR give_up = SetTimer(nullptr, 0, kGiveUpMs, &GiveUp);
     const int32_t result = plugin_->Setup();
     KillTimer(nullptr, give_up);
     return result;
@@ -110,9 +129,11 @@ class DialogTest : public testing::Test {
 
   static void Close(HWND dialog, int button) { PostMessageW(dialog, WM_COMMAND, button, 0); }
 
-  // Presses `key` with `modifiers` held down, as a user would. The keys wait in the input
-  // queue for whoever reads it next.
-  static void Press(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
+  // Presses `key` with `modifiers` held down, as a user would. The keys go to the keyboard
+  // focus of the foreground window: the dialog's shortcut entry, made sure of first. They wait
+  // in the input queue for whoever reads it next.
+  static void Press(HWND dialog, BYTE key, std::initializer_list<BYTE> modifiers = {}) {
+    ASSERT_TRUE(testsupport::BringToFront(dialog, GetDlgItem(dialog, TConfigDlg::kHotKey1)));
     const auto press = [](BYTE vk, DWORD flags) {
       keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), flags, 0);
     };
@@ -122,11 +143,20 @@ class DialogTest : public testing::Test {
     for (BYTE modifier : modifiers) press(modifier, KEYEVENTF_KEYUP);
   }
 
-  // Presses the keys and lets the control that has the focus take them at once (not the
-  // dialog: this pump is not the dialog's own loop).
-  static void Type(BYTE key, std::initializer_list<BYTE> modifiers = {}) {
-    Press(key, modifiers);
-    testsupport::PumpUntil([] { return false; }, 200);
+  // Presses the keys and lets the shortcut entry take them at once (not the dialog: this
+  // pump is not the dialog's own loop), until it shows `entry` and every key pressed is up
+  // again as this thread sees the keyboard: all of them have been read.
+  static void Type(HWND dialog, BYTE key, std::initializer_list<BYTE> modifiers, WORD entry) {
+    Press(dialog, key, modifiers);
+    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    const auto all_read = [&] {
+      if (SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0) != entry || GetKeyState(key) < 0) return false;
+      for (BYTE modifier : modifiers)
+        if (GetKeyState(modifier) < 0) return false;
+      return true;
+    };
+    testsupport::PumpUntil(all_read, testsupport::kPatience);
+    EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), entry) << key << modifiers.size();
   }
 
   std::unique_ptr<PluginModule> plugin_;
@@ -135,10 +165,13 @@ class DialogTest : public testing::Test {
 TEST_F(DialogTest, ShowsTheFormAsDesigned) {
   plugin_->Initialize();
   const int32_t result = Setup([](HWND dialog) {
+    // Laid out in pixels at 96 dots an inch, and scaled to the screen's.
+    const int dpi = GetDeviceCaps(vizmark::WindowDc(dialog).get(), LOGPIXELSY);
+    const auto at_dpi = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     RECT client;
     GetClientRect(dialog, &client);
-    EXPECT_EQ(client.right, 524);
-    EXPECT_EQ(client.bottom, 444);
+    EXPECT_EQ(client.right, at_dpi(524)) << dpi;
+    EXPECT_EQ(client.bottom, at_dpi(444)) << dpi;
 
     const struct {
       int id;
@@ -199,13 +232,13 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
       RECT r;
       GetWindowRect(control, &r);
       MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-      EXPECT_EQ(r.left, c.left) << c.id;
-      EXPECT_EQ(r.top, c.top) << c.id;
-      EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+      EXPECT_EQ(r.left, at_dpi(c.left)) << c.id;
+      EXPECT_EQ(r.top, at_dpi(c.top)) << c.id;
+      EXPECT_EQ(r.bottom - r.top, at_dpi(c.height)) << c.id;
       if (c.grows) {
-        EXPECT_GE(r.right - r.left, c.width) << c.id;
+        EXPECT_GE(r.right - r.left, at_dpi(c.width)) << c.id;
       } else {
-        EXPECT_EQ(r.right - r.left, c.width) << c.id;
+        EXPECT_EQ(r.right - r.left, at_dpi(c.width)) << c.id;
       }
       if (!c.text.empty()) {
         EXPECT_EQ(TextOf(control), FromCp1250(c.text)) << c.id;
@@ -240,10 +273,7 @@ TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
         {'G', {VK_SHIFT}, MAKEWORD('G', kAll)},               // Shift alone is refused
         {'F', {}, MAKEWORD('F', kAll)},                       // so is no modifier
     };
-    for (const auto& c : cases) {
-      Type(c.key, c.held);
-      EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), c.entry) << c.key << c.held.size();
-    }
+    for (const auto& c : cases) Type(dialog, c.key, c.held, c.entry);
     Close(dialog, IDOK);
   });
   EXPECT_EQ(result, 0);
@@ -259,8 +289,8 @@ TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
     const char* stored;
   } cases[] = {
       // Left for the dialog's own loop, which turns them into its buttons.
-      {"Enter", [](HWND) { Press(VK_RETURN); }, "Alt+K"},
-      {"Esc", [](HWND) { Press(VK_ESCAPE); }, "Ctrl+F1"},
+      {"Enter", [](HWND dialog) { Press(dialog, VK_RETURN); }, "Alt+K"},
+      {"Esc", [](HWND dialog) { Press(dialog, VK_ESCAPE); }, "Ctrl+F1"},
       {"close box", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
        "Ctrl+F1"},
   };
@@ -304,7 +334,7 @@ TEST_F(DialogTest, CancelKeepsTheShortcut) {
   Setup([](HWND dialog) {
     HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
     EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
-    Type('G');
+    Type(dialog, 'G', {}, MAKEWORD('G', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
     Close(dialog, IDCANCEL);
   });
   plugin_->Finalize();

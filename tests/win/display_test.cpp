@@ -16,14 +16,30 @@ using hostsim::HostWindows;
 using hostsim::PluginModule;
 using testsupport::Subclassed;
 
+[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+
 class DisplayTest : public testing::Test {
  protected:
+  // Each test sees only what its macro calls do. The plug-in's attaching thread would
+  // otherwise reach the test's windows at a moment of its own (2 s after start-up, later on
+  // a busy machine) and subclass them itself; so it first attaches to windows of its own,
+  // which then go, and ends.
   static void SetUpTestSuite() {
     plugin_ = std::make_unique<PluginModule>(PluginModule::DefaultPath());
+    const testsupport::ImageRange dll = testsupport::ImageOf(plugin_->handle());
+    plugin_->Initialize();
+    hostsim::HostState state;
+    HostWindows first(&state, plugin_.get());
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] {
+          return Subclassed(first.header()) && testsupport::RunningThreadsStartedIn(dll) == 0;
+        },
+        testsupport::kPatience));
   }
-  static void TearDownTestSuite() { plugin_.reset(); }
-  void SetUp() override { plugin_->Initialize(); }
-  void TearDown() override { plugin_->Finalize(); }
+  static void TearDownTestSuite() {
+    plugin_->Finalize();
+    plugin_.reset();
+  }
 
   // Runs %DisplayXFace for a message with this header (empty: none).
   std::string Display(const std::string& xface, const std::string& call = "%DisplayXFace") {

@@ -20,6 +20,8 @@ using hostsim::ContextObject;
 using hostsim::PluginModule;
 using testsupport::TempDir;
 
+[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+
 class SetXFaceTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -234,7 +236,9 @@ TEST_F(SetXFaceTest, TheSampleFaceGivesItsOwnHeader) {
 TEST_F(SetXFaceTest, HeadersForAnIndependentDecoder) {
   const char* out = std::getenv("VIZMARK_XFACE_CHECK_DIR");
   if (out == nullptr) GTEST_SKIP() << "VIZMARK_XFACE_CHECK_DIR not set";
+  // Only this run's headers: a kept folder still holds whatever an earlier run left.
   CreateDirectoryA(out, nullptr);
+  testsupport::EmptyFolder(out);
   bool (*const pictures[])(int, int) = {Smiley, [](int x, int y) { return (x + y) % 3 == 0; },
                                         [](int x, int y) { return (x < 24) != (y < 24); },
                                         [](int x, int) { return x == 0 || x == 47; }};

@@ -27,6 +27,8 @@ namespace {
 using hostsim::HostWindows;
 using hostsim::PluginModule;
 
+[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+
 int SoakRuns() {
   const char* runs = std::getenv("VIZMARK_SOAK_RUNS");
   return runs != nullptr ? std::max(100, std::atoi(runs)) : 20000;
@@ -145,8 +147,17 @@ TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
       ++done;
     }
   });
-  // The attaching thread's first try comes about 2 s in.
-  testsupport::PumpUntil([] { return false; }, 3000);
+  // The macros go on until the attaching thread has made its try (it attaches, or finds the
+  // item a macro made) and ended: seen running, then gone.
+  const testsupport::ImageRange dll = testsupport::ImageOf(plugin.handle());
+  bool seen = false;
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] {
+        const int running = testsupport::RunningThreadsStartedIn(dll);
+        seen = seen || running == 1;
+        return seen && running == 0;
+      },
+      testsupport::kPatience));
   stop = true;
   displaying.join();
   setting.join();
@@ -161,21 +172,23 @@ TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
 TEST(Soak, LoadStartStopUnloadOverAndOver) {
   hostsim::HostState state;
   HostWindows host(&state, nullptr);
-  const int threads = testsupport::ThreadsOfThisProcess();
   // Shut-down comes while the attaching thread waits, just as it attaches, and after.
   const DWORD delays[] = {0, 1, 10, 100, 0, 5, 50, 0, 1990, 2000, 2010, 2100};
   const int cycles = std::min(200, SoakRuns() / 100);
   for (int i = 0; i < cycles; ++i) {
     const DWORD delay = (i % 25 == 24) ? delays[8 + (i / 25) % 4] : delays[i % 8];
+    testsupport::ImageRange dll;
     {
       PluginModule plugin(PluginModule::DefaultPath());
+      dll = testsupport::ImageOf(plugin.handle());
       plugin.Initialize();
-      testsupport::PumpUntil([] { return false; }, delay);
+      HostWindows::Pump(delay);
       plugin.Finalize();
     }
     ASSERT_EQ(GetModuleHandleA("Vizmark.tbp"), nullptr) << i;
     ASSERT_FALSE(testsupport::Subclassed(host.header())) << i;
-    ASSERT_EQ(testsupport::ThreadsOfThisProcess(), threads) << i;
+    // No thread of the plug-in's outlives it (the process's other threads are not its own).
+    ASSERT_EQ(testsupport::RunningThreadsStartedIn(dll), 0) << i;
   }
   // The host's windows still work.
   InvalidateRect(host.header(), nullptr, TRUE);

@@ -18,23 +18,53 @@ WNDPROC ClassProcOf(HWND window) {
   return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
 }
 
-int ThreadsOfThisProcess() {
+ImageRange ImageOf(HMODULE module) {
+  if (module == nullptr) return {};
+  const auto base = reinterpret_cast<uintptr_t>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  return {base, base + nt->OptionalHeader.SizeOfImage};
+}
+
+int RunningThreadsStartedIn(const ImageRange& image) {
+  // The address a thread was started at, as CreateThread was given it.
+  using QueryThread = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  constexpr int kThreadQuerySetWin32StartAddress = 9;
+  static const auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+  if (query == nullptr) return -1;
   vizmark::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   int count = 0;
   for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-       more = Thread32Next(snapshot.get(), &entry))
-    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+       more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    vizmark::UniqueHandle thread(
+        OpenThread(THREAD_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ThreadID));
+    // A thread that has ended may still be listed for a moment.
+    if (!thread || WaitForSingleObject(thread.get(), 0) != WAIT_TIMEOUT) continue;
+    void* start = nullptr;
+    if (query(thread.get(), kThreadQuerySetWin32StartAddress, &start, sizeof start, nullptr) != 0)
+      continue;
+    const auto address = reinterpret_cast<uintptr_t>(start);
+    count += address >= image.begin && address < image.end;
+  }
   return count;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  for (DWORD waited = 0; waited < ms; waited += 50) {
-    if (done()) return true;
-    hostsim::HostWindows::Pump(50);
-  }
-  return done();
+bool PumpUntilIdle(DWORD ms) {
+  return PumpUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }, ms);
+}
+
+bool BringToFront(HWND window, HWND focus) {
+  return PumpUntil(
+      [&] {
+        if (GetForegroundWindow() != window) SetForegroundWindow(window);
+        if (focus != nullptr && GetFocus() != focus) SetFocus(focus);
+        return GetForegroundWindow() == window && (focus == nullptr || GetFocus() == focus);
+      },
+      kPatience);
 }
 
 Face ReadWindowPixels(HWND window, int x, int y, int size) {
@@ -169,6 +199,22 @@ bool WriteBmp(const std::string& path, int width, int height, int bits, bool top
   return WriteFileBytes(path, bytes);
 }
 
+void EmptyFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string full = folder + "\\" + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveDirectoryA(full.c_str());
+    else
+      DeleteFileA(full.c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
 TempDir::TempDir() {
   char base[MAX_PATH];
   GetTempPathA(MAX_PATH, base);
@@ -180,20 +226,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string full = path_ + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryA(full.c_str());
-      else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
+  EmptyFolder(path_);
   RemoveDirectoryA(path_.c_str());
 }
 
