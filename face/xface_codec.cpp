@@ -1,6 +1,7 @@
 #include "face/xface_codec.h"
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstring>
 #include <mutex>
 
@@ -38,6 +39,42 @@ unsigned ReadWord(const char* at) {
   return value;
 }
 
+// compface writes the code's digits into a static buffer of DIGITS (576) bytes before it
+// copies them out, and does not check that they fit. Most faces need about 350 digits, but a
+// face can be made to need 608: every 2 x 2 square black in the costliest way, and one white
+// square in each 16 x 16 block so that no block can be coded as black as a whole. So the
+// steps of compface() are taken here one by one (in its order), and the code is measured
+// before it is written. Nothing here may need destroying: compface leaves through longjmp.
+int32_t EncodeFace(char* buffer) {
+  switch (setjmp(comp_env)) {
+    case 0:
+      break;
+    case ERR_INSUFF:
+      return ERR_INSUFF;
+    default:
+      return ERR_INTERNAL;
+  }
+  status = ERR_OK;
+  ReadFace(buffer);
+  GenFace();
+  for (int y = 0; y < HEIGHT; y += 16)
+    for (int x = 0; x < WIDTH; x += 16) Compress(F + y * WIDTH + x, 16, 16, 0);
+  BigClear();
+  while (NumProbs > 0) BigPush(ProbBuf[--NumProbs]);
+
+  // B < 256^471 = 2^3768 always fits in 576 digits (94^576 is about 2^3775.5); a longer
+  // number is counted out on a copy.
+  if (B.b_words > 471) {
+    const BigInt kept = B;
+    int digits = 0;
+    for (WORD digit; B.b_words > 0; ++digits) BigDiv(NUMPRINTS, &digit);
+    B = kept;
+    if (digits > DIGITS) return ERR_INTERNAL;
+  }
+  BigWrite(buffer);
+  return status;
+}
+
 }  // namespace
 
 void WriteHexPicture(const uint8_t* rows, std::size_t stride, char* out) {
@@ -63,7 +100,9 @@ void ReadDecodedPicture(const char* text, uint8_t* rows, std::size_t stride) {
 int32_t BitsToXFace(const uint8_t* rows, std::size_t stride, char (&buffer)[kXFaceBufferSize]) {
   WriteHexPicture(rows, stride, buffer);
   std::lock_guard<std::mutex> guard(g_codec_lock);
-  return compface(buffer);
+  const int32_t result = EncodeFace(buffer);
+  if (result < 0) buffer[0] = '\0';
+  return result;
 }
 
 int32_t XFaceToBits(std::string_view header_text, uint8_t* rows, std::size_t stride) {

@@ -26,7 +26,9 @@ void ReadDecodedPicture(const char* text, uint8_t* rows, std::size_t stride);
 
 // Reads 48 rows of 6 bytes from `rows`, `stride` bytes apart, writes them into `buffer` as
 // compface's 576 hexadecimal digits and has compface replace them with the header text
-// (zero-terminated). Returns compface's status: 0 or 1 on success, negative on failure.
+// (zero-terminated). Returns compface's status: 0 or 1 on success, negative on failure, -2
+// also for a face whose code would take more than the 576 characters compface can write (no
+// drawn face comes near); on failure the buffer holds no text.
 int32_t BitsToXFace(const uint8_t* rows, std::size_t stride, char (&buffer)[kXFaceBufferSize]);
 
 // Decodes header text (its first 2047 bytes at most) and writes 48 rows of 6 bytes at

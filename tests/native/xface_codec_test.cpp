@@ -130,5 +130,56 @@ TEST(XFaceCodec, OnlyTheFirst2047BytesAreDecoded) {
   EXPECT_EQ(XFaceToBits(std::string(1327, ' ') + std::string(1000, '~'), rows.data(), 8), -2);
 }
 
+// Faces that cost compface the most digits, given as its 576 hexadecimal digits (6 rows a
+// line). Writing a face's code, compface puts the digits in a static buffer of 576 bytes that
+// it does not check.
+// Every prediction wrong: each 2 x 2 square black in the costliest way; 575 digits.
+constexpr char kCostliestFaceThatFits[] =
+    "FFFFFFFFFFFFD55555555555333333333332B1999999999BCDDDDDDDDDD9EC6666666666"
+    "B32666666666B31999999999CCCD99999999ECC266666666B33366666666B33499999999"
+    "CCCCD9999999ECCF26666666B33336666666B332C9999999CCCCCD999999ECCC32666666"
+    "B33333666666B3334C999999CCCCCCD99999ECCCE3266666B33333366666B3332CC99999"
+    "CCCCCCCD9999ECCCC3326666B33333336666B33334CC9999CCCCCCCCD999ECCCCE332666"
+    "B33333333666B33332CCC999CCCCCCCCCD99ECCCCC333266B33333333366B333334CCC99"
+    "CCCCCCCCCCD9ECCCCCE33326B33333333336B333332CCCC9CCCCCCCCCCCCECCCCCC33336"
+    "B33333333331B3333334CCC9CCCCCCCCCCDCECCCCCCE3326B33333333337B3333332CCC9";
+// The same with one white square in each 16 x 16 block, so that no block can be coded as
+// black as a whole: 608 digits, which would overflow compface's buffer.
+constexpr char kFaceTooCostly[] =
+    "FFFFFFFFFFFFD55555555555333333333332B1999999999BCDDDDDDDDDD9EC6666666666"
+    "B32666666666B31999999999CC3999599959EE0C66866686B34E66666666B36319699969"
+    "CCB39B999B99ECCCC49C649CB30CE6666666B3B337259B27CC9B39999999ECDCC9C865C8"
+    "B324C6666E67B33332769276CCD9B1999998ECCDCC99EC99B32E4C666665B37233365736"
+    "CC119BE9994EEE8D840D8923B36C666665B2B3226962664CCC919B99986DEDD998999D93"
+    "B226666664D8B336666666CDCCC99999992DECCD999999B2B33266666663B33366666679"
+    "CCCC9999999BECCCD9999990B33326666679B33336666667CC0CC9599904EE3CCD6D9B72"
+    "B31B33226533B2C9B313679CCCC5CCDB99CCEC364CCC9967B33233246672B3499B733618";
+
+Rows FromHex(const char* hex) {
+  Rows rows{};
+  for (int i = 0; i < 48 * 6; ++i)
+    rows[i / 6 * 8 + i % 6] =
+        static_cast<uint8_t>(std::stoi(std::string(hex + 2 * i, 2), nullptr, 16));
+  return rows;
+}
+
+TEST(XFaceCodec, TheCostliestFacesFitOrAreRefused) {
+  const Rows fits = FromHex(kCostliestFaceThatFits);
+  ASSERT_EQ(HexPicture(fits), kCostliestFaceThatFits);
+  const std::string header = Encode(fits);
+  std::size_t digits = 0;
+  for (char c : header) digits += c >= '!' && c <= '~';
+  EXPECT_EQ(digits, 575u);
+  Rows decoded{};
+  ASSERT_EQ(XFaceToBits(header, decoded.data(), 8), 0);
+  EXPECT_EQ(decoded, fits);
+
+  char buffer[kXFaceBufferSize];
+  EXPECT_EQ(BitsToXFace(FromHex(kFaceTooCostly).data(), 8, buffer), -2);
+  EXPECT_STREQ(buffer, "");
+  // The codec is left fit for the next face.
+  EXPECT_EQ(Encode(fits), header);
+}
+
 }  // namespace
 }  // namespace vizmark
