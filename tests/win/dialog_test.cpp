@@ -23,7 +23,7 @@ using hostsim::PluginModule;
 using vizmark::TConfigDlg;
 using vizmark::operator""_cp1250;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 constexpr char kKey[] = "Software\\RIT\\The Bat!\\Vizmark";
 

@@ -16,7 +16,7 @@ using hostsim::HostWindows;
 using hostsim::PluginModule;
 using testsupport::Subclassed;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 class DisplayTest : public testing::Test {
  protected:

@@ -19,7 +19,7 @@ using testsupport::PumpUntil;
 using testsupport::RunningThreadsStartedIn;
 using testsupport::Subclassed;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 class LifecycleTest : public testing::Test {
  protected:

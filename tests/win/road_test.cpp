@@ -23,7 +23,7 @@ using hostsim::HostWindows;
 using hostsim::PluginModule;
 using testsupport::Face;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 std::string FromEnvFolder(const char* variable, const std::string& name) {
   const char* folder = std::getenv(variable);

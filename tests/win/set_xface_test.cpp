@@ -20,7 +20,7 @@ using hostsim::ContextObject;
 using hostsim::PluginModule;
 using testsupport::TempDir;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 class SetXFaceTest : public testing::Test {
  protected:

@@ -22,7 +22,7 @@
 namespace vizmark {
 namespace {
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 struct LocalFreeDeleter {
   void operator()(void* memory) const { LocalFree(memory); }

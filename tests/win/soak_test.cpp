@@ -27,7 +27,7 @@ namespace {
 using hostsim::HostWindows;
 using hostsim::PluginModule;
 
-[[maybe_unused]] const auto* const kSession = testsupport::TestSession::Register();
+[[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 
 int SoakRuns() {
   const char* runs = std::getenv("VIZMARK_SOAK_RUNS");

@@ -1,9 +1,13 @@
 #include "tests/win/win_test_support.h"
 
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "hostsim/host_windows.h"
 #include "plugin/win_handles.h"
@@ -51,6 +55,14 @@ int RunningThreadsStartedIn(const ImageRange& image) {
     count += address >= image.begin && address < image.end;
   }
   return count;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    if (done()) return true;
+    hostsim::HostWindows::Pump(50);
+  }
+  return done();
 }
 
 bool PumpUntilIdle(DWORD ms) {
@@ -228,6 +240,121 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   EmptyFolder(path_);
   RemoveDirectoryA(path_.c_str());
+}
+
+bool ReleaseModifierKeys() {
+  static constexpr BYTE kModifiers[] = {VK_LSHIFT, VK_RSHIFT,  VK_LCONTROL, VK_RCONTROL,
+                                        VK_LMENU,  VK_RMENU,   VK_LWIN,     VK_RWIN,
+                                        VK_SHIFT,  VK_CONTROL, VK_MENU};
+  const auto any_down = [] {
+    for (BYTE key : kModifiers)
+      if (GetAsyncKeyState(key) < 0) return true;
+    return false;
+  };
+  const ULONGLONG deadline = GetTickCount64() + kPatience;
+  while (any_down()) {
+    if (GetTickCount64() >= deadline) return false;
+    std::vector<INPUT> releases;
+    for (BYTE key : kModifiers) {
+      if (GetAsyncKeyState(key) >= 0) continue;
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = key;
+      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+      input.ki.dwFlags = KEYEVENTF_KEYUP;
+      if (key == VK_RCONTROL || key == VK_RMENU || key == VK_LWIN || key == VK_RWIN)
+        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+      releases.push_back(input);
+    }
+    SendInput(static_cast<UINT>(releases.size()), releases.data(), sizeof(INPUT));
+    Sleep(20);  // the system takes the input in on its own time
+  }
+  return true;
+}
+
+namespace {
+
+constexpr char kTestsKey[] = "Software\\Vizmark tests";
+
+void RemoveKey(const std::string& name) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, name.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, name.c_str());
+}
+
+bool Running(DWORD pid) {
+  vizmark::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+// Keys of programs that are no longer running (they died before removing theirs), and one
+// of an earlier process with this one's number.
+void RemoveLeftovers() {
+  HKEY tests = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kTestsKey, 0, KEY_READ, &tests) != ERROR_SUCCESS) return;
+  std::vector<std::string> gone;
+  {
+    vizmark::UniqueHkey owner(tests);
+    char child[256];
+    for (DWORD i = 0, size = sizeof child;
+         RegEnumKeyExA(tests, i, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, size = sizeof child) {
+      const char* dot = std::strrchr(child, '.');
+      const DWORD pid = dot != nullptr ? std::strtoul(dot + 1, nullptr, 10) : 0;
+      if (pid == GetCurrentProcessId() || !Running(pid)) gone.push_back(child);
+    }
+  }
+  for (const std::string& child : gone) RemoveKey(std::string(kTestsKey) + "\\" + child);
+}
+
+}  // namespace
+
+OwnCurrentUserKey::OwnCurrentUserKey() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string program(path, length);
+  program.erase(0, program.find_last_of("\\/") + 1);
+  program.erase(program.find_last_of('.'));
+  name_ = std::string(kTestsKey) + "\\" + program + "." + std::to_string(GetCurrentProcessId());
+  RemoveLeftovers();
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+    key_ = nullptr;
+    return;
+  }
+  redirected_ = RegOverridePredefKey(HKEY_CURRENT_USER, key_) == ERROR_SUCCESS;
+}
+
+OwnCurrentUserKey::~OwnCurrentUserKey() {
+  if (redirected_) RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  if (key_ != nullptr) RegCloseKey(key_);
+  RemoveKey(name_);
+  RegDeleteKeyA(HKEY_CURRENT_USER, kTestsKey);  // only when no other program's key is left
+}
+
+namespace {
+
+class TestSession : public testing::Environment {
+ public:
+  void SetUp() override {
+    EXPECT_TRUE(ReleaseModifierKeys()) << "a modifier key stays down";
+    user_key_ = std::make_unique<OwnCurrentUserKey>();
+    // Without it the tests would write the user's own settings.
+    ASSERT_TRUE(user_key_->redirected()) << "HKEY_CURRENT_USER not turned to " << user_key_->name();
+  }
+  void TearDown() override {
+    user_key_.reset();
+    EXPECT_TRUE(ReleaseModifierKeys()) << "a modifier key stays down";
+  }
+
+ private:
+  std::unique_ptr<OwnCurrentUserKey> user_key_;
+};
+
+}  // namespace
+
+testing::Environment* RegisterTestSession() {
+  static testing::Environment* const session = testing::AddGlobalTestEnvironment(new TestSession);
+  return session;
 }
 
 }  // namespace testsupport
