@@ -1,6 +1,8 @@
 // The mail client's windows, as far as the plug-in sees them: a main window "TMailerForm"
 // holding a header panel "TAddressGrid" and a message list "TMessageListView", with the
 // list's selection timers 10 and 11 and a read-mail filter started by a keyboard shortcut.
+// Like the mail client (a Unicode Delphi program), its classes, windows and message loop are
+// Unicode unless asked otherwise.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +26,17 @@ class HostWindows {
     int header_width = 0;  // 0: the main window's client width
     bool with_list = true;
     bool with_header = true;
+    // The classes registered and the windows made with the W functions, or with the A ones.
+    // A process has one kind at a time: a class is registered anew for the other kind once
+    // no window of the first is left (with one left, the constructor throws).
+    bool unicode = true;
+  };
+
+  // What reached the panel's or the list's own procedure, as UTF-16 whatever the kind of
+  // window.
+  struct ReceivedText {
+    std::wstring chars;               // WM_CHAR code units, in order
+    std::vector<std::wstring> texts;  // WM_SETTEXT texts, in order
   };
 
   // Creates and shows the windows on the calling thread, which must pump their messages.
@@ -34,6 +47,7 @@ class HostWindows {
   HostWindows(const HostWindows&) = delete;
   HostWindows& operator=(const HostWindows&) = delete;
 
+  bool unicode() const { return unicode_; }
   HWND main() const { return main_; }
   HWND header() const { return header_; }
   HWND list() const { return list_; }
@@ -54,6 +68,20 @@ class HostWindows {
   // Timer messages that reached the host's own list procedure, by identifier.
   const std::vector<UINT_PTR>& list_timers() const { return list_timers_; }
   int header_paints() const { return header_paints_; }
+  const ReceivedText& header_received() const { return header_received_; }
+  const ReceivedText& list_received() const { return list_received_; }
+
+  // The message on which the panel's and the list's own procedures call what
+  // SetNestedCall gave them, from inside themselves: whatever procedures were put in front
+  // of the host's (the plug-in's) are below it on the stack while it runs. The same
+  // registered message for the whole process.
+  static UINT NestedCallMessage();
+  // `call(window)` runs inside the panel's or the list's own procedure on each
+  // NestedCallMessage() it receives: a modal loop of the host's, or the host taking the
+  // plug-in out (TBP_Finalize, FreeLibrary). None: the message does nothing.
+  void SetNestedCall(std::function<void(HWND)> call) { nested_call_ = std::move(call); }
+  // How many nested calls have returned.
+  int nested_calls() const { return nested_calls_; }
 
   // Runs the thread's message loop for about `ms` milliseconds.
   static void Pump(DWORD ms);
@@ -62,14 +90,23 @@ class HostWindows {
   static constexpr UINT kFilterTimer = 11;
 
  private:
+  template <bool kUnicode>
   static LRESULT CALLBACK MainProc(HWND, UINT, WPARAM, LPARAM);
+  template <bool kUnicode>
   static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM);
+  template <bool kUnicode>
   static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM);
+  template <bool kUnicode>
+  static HostWindows* Attach(HWND window, UINT message, LPARAM lParam);
   static HostWindows* From(HWND window);
+  template <bool kUnicode>
+  static void Record(ReceivedText& received, UINT message, WPARAM wParam, LPARAM lParam);
+  void RunNestedCall(HWND window);
   void OnKey(WPARAM key);
 
   HostState* state_;
   const PluginModule* plugin_;
+  const bool unicode_;
   HWND main_ = nullptr;
   HWND header_ = nullptr;
   HWND list_ = nullptr;
@@ -78,6 +115,10 @@ class HostWindows {
   std::vector<std::string> filter_runs_;
   std::vector<UINT_PTR> list_timers_;
   int header_paints_ = 0;
+  ReceivedText header_received_;
+  ReceivedText list_received_;
+  std::function<void(HWND)> nested_call_;
+  int nested_calls_ = 0;
 };
 
 }  // namespace hostsim

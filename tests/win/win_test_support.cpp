@@ -22,6 +22,14 @@ WNDPROC ClassProcOf(HWND window) {
   return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
 }
 
+WNDPROC ProcOfW(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+}
+
+WNDPROC ClassProcOfW(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC));
+}
+
 ImageRange ImageOf(HMODULE module) {
   if (module == nullptr) return {};
   const auto base = reinterpret_cast<uintptr_t>(module);
@@ -63,6 +71,57 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
     hostsim::HostWindows::Pump(50);
   }
   return done();
+}
+
+testing::AssertionResult HostWindowsWork(hostsim::HostWindows& host) {
+  using hostsim::HostWindows;
+  const int paints = host.header_paints();
+  InvalidateRect(host.header(), nullptr, TRUE);
+  UpdateWindow(host.header());
+  if (host.header_paints() <= paints)
+    return testing::AssertionFailure() << "the panel's own procedure did not paint it";
+  RECT client{};
+  GetClientRect(host.header(), &client);
+  const Face corner = ReadWindowPixels(host.header(), client.right - 52, 4);
+  if (BlackCount(corner) != 0)
+    return testing::AssertionFailure() << "a face is still drawn over the panel:\n" << Show(corner);
+
+  const std::vector<UINT_PTR> timers_before = host.list_timers();
+  const struct {
+    const char* name;
+    HWND window;
+    const std::wstring& chars;
+    size_t before;
+  } typed[] = {
+      {"panel", host.header(), host.header_received().chars, host.header_received().chars.size()},
+      {"list", host.list(), host.list_received().chars, host.list_received().chars.size()},
+  };
+  constexpr wchar_t kTyped = L'\u0416';
+  // What an ANSI host's procedures get of it: the character in the system's code page.
+  wchar_t expected_char = kTyped;
+  if (!host.unicode()) {
+    char ansi[4] = {};
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, &kTyped, 1, ansi, sizeof ansi, nullptr, nullptr);
+    MultiByteToWideChar(CP_ACP, 0, ansi, length, &expected_char, 1);
+  }
+  PostMessageW(host.list(), WM_TIMER, HostWindows::kHideTimer, 0);
+  for (const auto& window : typed) PostMessageW(window.window, WM_CHAR, kTyped, 1);
+  SendMessageW(host.list(), WM_TIMER, HostWindows::kFilterTimer, 0);
+  PumpUntil([&] { return host.list_timers().size() >= timers_before.size() + 2; }, kPatience);
+  PumpUntilIdle(kPatience);
+  std::vector<UINT_PTR> expected = timers_before;
+  expected.insert(expected.end(), {HostWindows::kFilterTimer, HostWindows::kHideTimer});
+  if (host.list_timers() != expected)
+    return testing::AssertionFailure()
+           << "the list's timers did not reach its own procedure ("
+           << host.list_timers().size() - timers_before.size() << " of 2)";
+  for (const auto& window : typed)
+    if (window.chars.size() != window.before + 1 || window.chars.back() != expected_char)
+      return testing::AssertionFailure()
+             << "the " << window.name << "'s own procedure did not get a typed U+0416 as "
+             << (host.unicode() ? "it was" : "its code page has it");
+  return testing::AssertionSuccess();
 }
 
 bool PumpUntilIdle(DWORD ms) {
@@ -355,6 +414,34 @@ class TestSession : public testing::Environment {
 testing::Environment* RegisterTestSession() {
   static testing::Environment* const session = testing::AddGlobalTestEnvironment(new TestSession);
   return session;
+}
+
+namespace {
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+  const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  char line[512];
+  const int length =
+      std::snprintf(line, sizeof line, "\n[  FAILED  ] crashed: exception %08lX at %p in %s%s%s\n",
+                    static_cast<unsigned long>(record.ExceptionCode), record.ExceptionAddress,
+                    test != nullptr ? test->test_suite_name() : "no test",
+                    test != nullptr ? "." : "", test != nullptr ? test->name() : "");
+  // What GoogleTest printed so far first, then the reason the rest is missing.
+  std::fflush(stdout);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line,
+            static_cast<DWORD>(std::clamp(length, 0, static_cast<int>(sizeof line) - 1)), &written,
+            nullptr);
+  TerminateProcess(GetCurrentProcess(), record.ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+}  // namespace
+
+bool ReportCrashesAsFailures() {
+  SetUnhandledExceptionFilter(&ReportCrash);
+  return true;
 }
 
 }  // namespace testsupport

@@ -10,7 +10,12 @@
 #include <vector>
 
 namespace testing {
+class AssertionResult;
 class Environment;
+}  // namespace testing
+
+namespace hostsim {
+class HostWindows;
 }
 
 namespace testsupport {
@@ -24,6 +29,9 @@ inline constexpr DWORD kPatience = 60000;
 WNDPROC ProcOf(HWND window);
 WNDPROC ClassProcOf(HWND window);
 inline bool Subclassed(HWND window) { return ProcOf(window) != ClassProcOf(window); }
+// The same, asked with the W functions: what a Unicode caller gets.
+WNDPROC ProcOfW(HWND window);
+WNDPROC ClassProcOfW(HWND window);
 
 // Where a module's image lies in memory. Kept, it still names the place after the module
 // has been unloaded.
@@ -39,6 +47,13 @@ int RunningThreadsStartedIn(const ImageRange& image);
 
 // Runs the thread's message loop until `done()` or about `ms` milliseconds have passed.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+
+// Whether the host's windows still answer as the host made them: a repaint of the panel
+// runs the host's own procedure and leaves no face on it, the list's timers (posted and
+// sent) and a typed U+0416 (posted to each) reach their own procedures, the character
+// unchanged (an ANSI host's: as its code page has it). Pumps the calling thread's messages,
+// which must be the windows' thread.
+testing::AssertionResult HostWindowsWork(hostsim::HostWindows& host);
 
 // Runs the thread's message loop until nothing waits in its queue (every paint asked for has
 // been done), or `ms` milliseconds have passed.
@@ -119,5 +134,11 @@ class OwnCurrentUserKey {
 // plug-in's settings or the keyboard calls this at namespace scope; a program registers its
 // session once, however many of its sources do.
 testing::Environment* RegisterTestSession();
+
+// A crash of the test program (an exception nothing handles, on any thread) ends it at once
+// with a "[  FAILED  ]" line naming the exception, the address and the test it happened in,
+// instead of Wine's debugger, which may wait for someone to close its window. Called at
+// namespace scope by programs whose tests may crash; true.
+bool ReportCrashesAsFailures();
 
 }  // namespace testsupport
