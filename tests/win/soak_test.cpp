@@ -28,6 +28,7 @@ using hostsim::HostWindows;
 using hostsim::PluginModule;
 
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
+[[maybe_unused]] const bool kCrashesFail = testsupport::ReportCrashesAsFailures();
 
 int SoakRuns() {
   const char* runs = std::getenv("VIZMARK_SOAK_RUNS");
@@ -128,42 +129,60 @@ TEST(Soak, HostileHeadersGiveOneLine) {
 
 TEST(Soak, MacrosOnTwoThreadsWhileTheThreadAttaches) {
   const std::string face = Sample("face.txt");
+  ASSERT_FALSE(face.empty());
   PluginModule plugin(PluginModule::DefaultPath());
+  const testsupport::ImageRange dll = testsupport::ImageOf(plugin.handle());
   hostsim::HostState window_state;
   HostWindows host(&window_state, &plugin);
   plugin.Initialize();
-  std::atomic<bool> stop{false};
-  std::atomic<int> wrong{0}, done{0};
+  // Until the attaching thread has made the item, the displayed messages have no face: the
+  // macro runs in full but attaches nothing, so the windows' procedures can change only by
+  // the thread's attachment. From then on the faces go to the thread's item while the thread
+  // finishes.
+  std::atomic<bool> stop{false}, attached{false};
+  std::atomic<int> wrong{0}, done{0}, faces{0};
   auto displaying = std::thread([&] {
     hostsim::HostState state;
-    state.read_xface = face;
-    while (!stop) wrong += Macro(plugin, state, "DisplayXFace") != "", ++done;
+    while (!stop) {
+      const bool with_face = attached;
+      state.read_xface = with_face ? face : "";
+      wrong += Macro(plugin, state, "DisplayXFace") != "";
+      state.evaluated.clear();
+      faces += with_face;
+      ++done;
+    }
   });
   auto setting = std::thread([&] {
     hostsim::HostState state;
     while (!stop) {
       wrong += Macro(plugin, state, "SetXFace", {SamplePath("face.bmp")}) != "";
       wrong += state.composed_xface != face;
+      state.evaluated.clear();
       ++done;
     }
   });
-  // The macros go on until the attaching thread has made its try (it attaches, or finds the
-  // item a macro made) and ended: seen running, then gone.
-  const testsupport::ImageRange dll = testsupport::ImageOf(plugin.handle());
-  bool seen = false;
-  EXPECT_TRUE(testsupport::PumpUntil(
-      [&] {
-        const int running = testsupport::RunningThreadsStartedIn(dll);
-        seen = seen || running == 1;
-        return seen && running == 0;
-      },
-      testsupport::kPatience));
+  const bool thread_attached = testsupport::PumpUntil(
+      [&] { return testsupport::Subclassed(host.header()) && done > 10; }, testsupport::kPatience);
+  attached = true;
+  const bool thread_ended = testsupport::PumpUntil(
+      [&] { return testsupport::RunningThreadsStartedIn(dll) == 0 && faces > 10; },
+      testsupport::kPatience);
   stop = true;
   displaying.join();
   setting.join();
+  EXPECT_TRUE(thread_attached);
+  EXPECT_TRUE(thread_ended);
   EXPECT_EQ(wrong, 0);
-  EXPECT_GT(done, 10);
   EXPECT_TRUE(testsupport::Subclassed(host.header()));
+  EXPECT_TRUE(testsupport::Subclassed(host.list()));
+  // The thread's item draws the face the macros gave it after the host's paint.
+  InvalidateRect(host.header(), nullptr, TRUE);
+  UpdateWindow(host.header());
+  RECT client;
+  GetClientRect(host.header(), &client);
+  EXPECT_GT(
+      testsupport::BlackCount(testsupport::ReadWindowPixels(host.header(), client.right - 52, 4)),
+      0);
   plugin.Finalize();
   EXPECT_FALSE(testsupport::Subclassed(host.header()));
   EXPECT_FALSE(testsupport::Subclassed(host.list()));
@@ -190,10 +209,34 @@ TEST(Soak, LoadStartStopUnloadOverAndOver) {
     // No thread of the plug-in's outlives it (the process's other threads are not its own).
     ASSERT_EQ(testsupport::RunningThreadsStartedIn(dll), 0) << i;
   }
-  // The host's windows still work.
-  InvalidateRect(host.header(), nullptr, TRUE);
-  UpdateWindow(host.header());
-  SendMessageA(host.list(), WM_TIMER, HostWindows::kFilterTimer, 0);
+  EXPECT_TRUE(testsupport::HostWindowsWork(host));
+}
+
+// The host takes the plug-in out from inside its own panel's or list's procedure (a modal
+// loop there, with the plug-in's procedure below it), each time right after the plug-in
+// attached to the windows with a face.
+TEST(Soak, UnloadFromInsideTheHostsProcedureOverAndOver) {
+  hostsim::HostState state;
+  state.read_xface = Sample("face.txt");
+  ASSERT_FALSE(state.read_xface.empty());
+  HostWindows host(&state, nullptr);
+  std::unique_ptr<PluginModule> plugin;
+  host.SetNestedCall([&](HWND) {
+    plugin->Finalize();
+    plugin->Unload();
+  });
+  for (int i = 0; i < 200; ++i) {
+    plugin = std::make_unique<PluginModule>(PluginModule::DefaultPath());
+    plugin->Initialize();
+    ASSERT_EQ(hostsim::RunTemplate(*plugin, state, "%DisplayXFace"), "") << i;
+    state.evaluated.clear();
+    const HWND window = i % 2 == 0 ? host.header() : host.list();
+    ASSERT_TRUE(testsupport::Subclassed(window)) << i;
+    SendMessageW(window, HostWindows::NestedCallMessage(), 0, 0);
+    ASSERT_EQ(host.nested_calls(), i + 1);
+    HostWindows::Pump(0);
+  }
+  EXPECT_TRUE(testsupport::HostWindowsWork(host));
 }
 
 }  // namespace
