@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "facedraw/shortcut_replay.h"
-#include "plugin/lifecycle.h"
+#include "facedraw/window_subclass.h"
 #include "plugin/win_handles.h"
 
 namespace vizmark {
@@ -15,86 +15,47 @@ constexpr UINT_PTR kReplayTimer = 11;
 constexpr int kFaceSize = 48;
 constexpr int kFaceMargin = 4;
 
-// Windows where another subclass was put on top of ours before we could leave: our
-// procedure stays there as a pass-through to the host's for the rest of the process.
-struct PassThrough {
-  HWND window;
-  WNDPROC next;
-};
-std::vector<PassThrough>& PassThroughs() {
-  static std::vector<PassThrough> list;
-  return list;
-}
+// The panel: the face is drawn after each of the host's paints; the item goes with the
+// panel.
+bool PanelWants(UINT message, WPARAM) { return message == WM_PAINT || message == WM_DESTROY; }
 
-WNDPROC CurrentProc(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-}
-
-void Install(HWND window, WNDPROC ours, std::atomic<WNDPROC>& saved) {
-  // The predecessor is stored before our procedure can receive anything.
-  const WNDPROC before = CurrentProc(window);
-  if (before == nullptr || before == ours) return;
-  saved = before;
-  const auto replaced = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours)));
-  if (replaced != nullptr && replaced != before) saved = replaced;
-}
-
-void Restore(HWND window, WNDPROC ours, WNDPROC saved) {
-  if (saved == nullptr) return;
-  if (CurrentProc(window) == ours) {
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved));
-    return;
+void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
+  std::shared_ptr<TFaceItem> item;
+  {
+    auto lock = OverlaySlots().Lock();
+    item = OverlaySlots().FindByHeader(lock, panel);
   }
-  if (!IsWindow(window)) return;
-  // Someone subclassed on top of us: taking ours out would cut them off from the host's
-  // procedure. Stay as a pass-through, and keep the module loaded for it.
-  auto lock = OverlaySlots().Lock();
-  PassThroughs().push_back({window, saved});
-  HMODULE pinned = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                     reinterpret_cast<LPCWSTR>(&HeaderWndProc), &pinned);
+  if (!item) return;
+  if (message == WM_PAINT) item->PaintFace();
+  if (message == WM_DESTROY) DestroyFaceItem(item);
 }
 
-WNDPROC FindPassThrough(const OverlayTable::Locked&, HWND window) {
-  for (const PassThrough& p : PassThroughs())
-    if (p.window == window) return p.next;
-  return nullptr;
+constexpr SubclassBehaviour kPanelBehaviour = {&PanelWants, nullptr, &AfterPanelMessage};
+
+// The list: its timer 10 hides the face of the message left, its timer 11 has the host's
+// filter show the face of the message selected.
+bool ListWants(UINT message, WPARAM wParam) {
+  return message == WM_TIMER && (wParam == kHideTimer || wParam == kReplayTimer);
 }
 
-// Where a message to one of our procedures goes on to, found under the table's lock and
-// called without it.
-struct Route {
-  std::shared_ptr<TFaceItem> item;  // none when no item claims the window
-  WNDPROC next = nullptr;           // none: the default procedure
-};
-
-template <typename Find, typename Saved>
-Route RouteFor(HWND window, WNDPROC ours, Find find, Saved saved) {
-  Route route;
-  auto lock = OverlaySlots().Lock();
-  route.item = find(lock, window);
-  if (route.item) route.next = saved(*route.item);
-  if (route.next != nullptr) return route;
-  route.item.reset();
-  route.next = FindPassThrough(lock, window);
-  if (route.next != nullptr) return route;
-  // Not ours any more (the item went while this message was on its way): the window's
-  // procedure now is the host's own.
-  const WNDPROC current = CurrentProc(window);
-  if (current != ours) route.next = current;
-  return route;
+void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
+  std::vector<std::shared_ptr<TFaceItem>> items;
+  {
+    auto lock = OverlaySlots().Lock();
+    items = OverlaySlots().FindByList(lock, list);
+  }
+  if (items.empty()) return;
+  if (timer == kHideTimer)
+    for (const auto& item : items) item->HideFace();
+  if (timer == kReplayTimer) ReplayFilterShortCut();
 }
 
-LRESULT Forward(const Route& route, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (route.next == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  return CallWindowProcA(route.next, window, message, wParam, lParam);
-}
+constexpr SubclassBehaviour kListBehaviour = {&ListWants, &BeforeListTimer, nullptr};
 
 }  // namespace
 
 TFaceItem::TFaceItem(HWND header, HWND list, const TBitmap* picture)
-    : header_(header), list_(list) {
+    : header_(header), list_(list), picture_given_(picture != nullptr && !picture->Empty()) {
   if (picture != nullptr) {
     picture_.Assign(picture);
     show_ = true;
@@ -103,13 +64,21 @@ TFaceItem::TFaceItem(HWND header, HWND list, const TBitmap* picture)
 
 TFaceItem::~TFaceItem() = default;
 
-void TFaceItem::SetPicture(const TBitmap* picture) {
+bool TFaceItem::SetPicture(const TBitmap* picture) {
+  bool copied;
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
     picture_.Assign(picture);
-    show_ = true;
+    copied = picture == nullptr || picture->Empty() || !picture_.Empty();
+    show_ = copied;
   }
   PaintFace();
+  return copied;
+}
+
+bool TFaceItem::HasPictureAsGiven() const {
+  std::lock_guard<std::mutex> guard(picture_lock_);
+  return !picture_given_ || !picture_.Empty();
 }
 
 void TFaceItem::PaintFace() {
@@ -150,14 +119,16 @@ RECT TFaceItem::FaceRect() const {
   return face_rect_;
 }
 
-void TFaceItem::Subclass() {
-  Install(header_, &HeaderWndProc, saved_header_);
-  Install(list_, &ListWndProc, saved_list_);
+bool TFaceItem::Subclass() {
+  if (!AttachSubclass(header_, &kPanelBehaviour)) return false;
+  if (AttachSubclass(list_, &kListBehaviour)) return true;
+  DetachSubclass(header_);
+  return false;
 }
 
 void TFaceItem::Unsubclass() {
-  Restore(header_, &HeaderWndProc, saved_header_.load());
-  Restore(list_, &ListWndProc, saved_list_.load());
+  DetachSubclass(header_);
+  DetachSubclass(list_);
 }
 
 std::shared_ptr<TFaceItem> OverlayTable::FindByHeader(const Locked&, HWND header) const {
@@ -166,10 +137,11 @@ std::shared_ptr<TFaceItem> OverlayTable::FindByHeader(const Locked&, HWND header
   return nullptr;
 }
 
-std::shared_ptr<TFaceItem> OverlayTable::FindByList(const Locked&, HWND list) const {
+std::vector<std::shared_ptr<TFaceItem>> OverlayTable::FindByList(const Locked&, HWND list) const {
+  std::vector<std::shared_ptr<TFaceItem>> items;
   for (const auto& item : slots_)
-    if (item && item->list() == list) return item;
-  return nullptr;
+    if (item && item->list() == list) items.push_back(item);
+  return items;
 }
 
 int OverlayTable::AddItem(const Locked&, std::shared_ptr<TFaceItem> item) {
@@ -204,15 +176,22 @@ OverlayTable& OverlaySlots() {
   return table;
 }
 
+bool AddFaceItem(const OverlayTable::Locked& lock, const std::shared_ptr<TFaceItem>& item) {
+  const int slot = OverlaySlots().AddItem(lock, item);
+  if (slot < 0) return false;
+  if (item->Subclass()) return true;
+  OverlaySlots().RemoveItem(lock, item.get());
+  return false;
+}
+
 void DestroyFaceItem(const std::shared_ptr<TFaceItem>& item) {
-  // The panel's destruction and the module's shut-down may both get here; one does it.
-  if (item->MarkDestroyed()) return;
-  // The host's procedures go back first, so that a message already on its way to ours
-  // still finds the item, and one after it goes straight to the host.
-  item->Unsubclass();
+  // The panel's destruction and the module's shut-down may both get here. Whichever takes
+  // the item out of the table takes it off its windows too, under the same lock, so the
+  // other returns only once that is done.
   {
     auto lock = OverlaySlots().Lock();
-    OverlaySlots().RemoveItem(lock, item.get());
+    if (OverlaySlots().RemoveItem(lock, item.get()) < 0) return;
+    item->Unsubclass();
   }
   InvalidateRect(item->header(), nullptr, TRUE);
 }
@@ -224,32 +203,6 @@ void RemoveAllFaces() {
     items = OverlaySlots().Items(lock);
   }
   for (const auto& item : items) DestroyFaceItem(item);
-}
-
-LRESULT CALLBACK HeaderWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const Route route = RouteFor(
-      window, &HeaderWndProc,
-      [](const OverlayTable::Locked& lock, HWND w) { return OverlaySlots().FindByHeader(lock, w); },
-      [](const TFaceItem& item) { return item.SavedHeaderProc(); });
-  // The host's handling comes first, for painting and for destruction alike.
-  const LRESULT result = Forward(route, window, message, wParam, lParam);
-  if (route.item) {
-    if (message == WM_PAINT) route.item->PaintFace();
-    if (message == WM_DESTROY) DestroyFaceItem(route.item);
-  }
-  return result;
-}
-
-LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const Route route = RouteFor(
-      window, &ListWndProc,
-      [](const OverlayTable::Locked& lock, HWND w) { return OverlaySlots().FindByList(lock, w); },
-      [](const TFaceItem& item) { return item.SavedListProc(); });
-  if (route.item && message == WM_TIMER) {
-    if (wParam == kHideTimer) route.item->HideFace();
-    if (wParam == kReplayTimer) ReplayFilterShortCut();
-  }
-  return Forward(route, window, message, wParam, lParam);
 }
 
 }  // namespace vizmark

@@ -2,15 +2,14 @@
 //
 // A TFaceItem binds one header panel ("TAddressGrid") and the message list
 // ("TMessageListView") of the same main window to the item's own copy of a face picture.
-// It replaces both windows' procedures: the panel's to draw the face after every paint of
-// the host's, the list's to watch the host's selection timers. Live items are kept in
+// Our subclass sits on both windows: on the panel it draws the face after every paint of
+// the host's, on the list it watches the host's selection timers. Live items are kept in
 // OverlaySlots, a table of 100.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -32,8 +31,11 @@ class TFaceItem {
   HWND list() const { return list_; }
 
   // A copy of `picture` (none: an empty picture) becomes the face; it is shown at once,
-  // combined with whatever the panel shows now.
-  void SetPicture(const TBitmap* picture);
+  // combined with whatever the panel shows now. False when a picture was given but no copy
+  // of it could be made (the face is then hidden).
+  bool SetPicture(const TBitmap* picture);
+  // False when a picture was given to the constructor and could not be copied.
+  bool HasPictureAsGiven() const;
   // Draws the face 4 pixels from the panel's top and right edges, if it is showing.
   void PaintFace();
   // Stops showing the face and has the host repaint the panel.
@@ -42,24 +44,16 @@ class TFaceItem {
   bool Showing() const;
   RECT FaceRect() const;
 
-  // Replaces the panel's procedure and then the list's, each stored before it can be called.
-  void Subclass();
-  // Puts the host's procedures back where ours is still the window's procedure; where
-  // another subclass sits on top of ours, ours stays as a pass-through.
+  // Puts our subclass on the panel and then on the list; false, with neither, when one
+  // cannot be had.
+  bool Subclass();
+  // Takes our subclass off both windows.
   void Unsubclass();
-
-  // True when the item was already marked (its destruction has begun elsewhere).
-  bool MarkDestroyed() { return destroyed_.exchange(true); }
-
-  WNDPROC SavedHeaderProc() const { return saved_header_.load(); }
-  WNDPROC SavedListProc() const { return saved_list_.load(); }
 
  private:
   const HWND header_;
   const HWND list_;
-  std::atomic<WNDPROC> saved_header_{nullptr};
-  std::atomic<WNDPROC> saved_list_{nullptr};
-  std::atomic<bool> destroyed_{false};
+  const bool picture_given_;
 
   mutable std::mutex picture_lock_;  // guards the fields below
   TBitmap picture_;
@@ -67,17 +61,18 @@ class TFaceItem {
   RECT face_rect_{};
 };
 
-// OverlaySlots: the table of live items. Functions taking `const Locked&` are called with
-// the table's lock held (Lock()). The lock is never held while a window procedure of the
-// host runs.
+// OverlaySlots: the table of live items, and whether new ones may be attached. Functions
+// taking `const Locked&` are called with the table's lock held (Lock()). The lock is never
+// held while a window procedure of the host runs, nor taken again by its holder.
 class OverlayTable {
  public:
   static constexpr int kSlots = 100;
-  using Locked = std::unique_lock<std::recursive_mutex>;
+  using Locked = std::unique_lock<std::mutex>;
 
   Locked Lock() { return Locked(mutex_); }
   std::shared_ptr<TFaceItem> FindByHeader(const Locked&, HWND header) const;
-  std::shared_ptr<TFaceItem> FindByList(const Locked&, HWND list) const;
+  // Every item on this list (two panels may share one).
+  std::vector<std::shared_ptr<TFaceItem>> FindByList(const Locked&, HWND list) const;
   // The lowest free slot's index, or -1 when all are taken (nothing stored then).
   int AddItem(const Locked&, std::shared_ptr<TFaceItem> item);
   // Empties the first slot holding `item`; its index, or -1.
@@ -85,20 +80,28 @@ class OverlayTable {
   // The live items, lowest slot first.
   std::vector<std::shared_ptr<TFaceItem>> Items(const Locked&) const;
 
+  // After Close no item can be attached until Open (start-up opens it).
+  bool Closed(const Locked&) const { return closed_; }
+  void Open(const Locked&) { closed_ = false; }
+  void Close(const Locked&) { closed_ = true; }
+
  private:
-  std::recursive_mutex mutex_;
+  std::mutex mutex_;
   std::array<std::shared_ptr<TFaceItem>, kSlots> slots_;
+  bool closed_ = false;
 };
 
 OverlayTable& OverlaySlots();
 
-// Takes the item off its windows and out of the table, and has the panel repainted.
+// Puts `item` in the table and on its windows, and draws it; false, with nothing kept,
+// when the table is full or the windows cannot be subclassed.
+bool AddFaceItem(const OverlayTable::Locked& lock, const std::shared_ptr<TFaceItem>& item);
+
+// Takes the item off its windows and out of the table, and has the panel repainted. When
+// another thread is doing the same, returns once that thread has done it.
 void DestroyFaceItem(const std::shared_ptr<TFaceItem>& item);
 
 // Destroys every item in the table, lowest slot first.
 void RemoveAllFaces();
-
-LRESULT CALLBACK HeaderWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace vizmark

@@ -8,8 +8,6 @@ std::atomic<HWND> HostMainWindow{nullptr};
 
 namespace {
 
-std::atomic<bool> g_overlay_closed{false};
-
 constexpr char kMainWindowClass[] = "TMailerForm";
 constexpr char kHeaderPanelClass[] = "TAddressGrid";
 constexpr char kMessageListClass[] = "TMessageListView";
@@ -40,18 +38,21 @@ BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) {
   return FALSE;
 }
 
-void OpenOverlay() { g_overlay_closed = false; }
+void OpenOverlay() {
+  auto lock = OverlaySlots().Lock();
+  OverlaySlots().Open(lock);
+}
 
 void CloseOverlay() {
   // Taking the lock orders this after any attachment already under way.
   auto lock = OverlaySlots().Lock();
-  g_overlay_closed = true;
+  OverlaySlots().Close(lock);
 }
 
 std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
   // One attachment at a time, whichever thread asks, so a panel never gets two items.
   auto lock = OverlaySlots().Lock();
-  if (g_overlay_closed) return nullptr;
+  if (OverlaySlots().Closed(lock)) return nullptr;
 
   HWND main_window = GetActiveWindow();
   if (main_window == nullptr) {
@@ -63,15 +64,15 @@ std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
   const HWND header = FindDescendant(main_window, kHeaderPanelClass);
   if (header == nullptr) return nullptr;
   if (auto item = OverlaySlots().FindByHeader(lock, header)) {
-    item->SetPicture(picture);
+    // Attaching alone leaves the face the panel shows as it is.
+    if (picture != nullptr && !item->SetPicture(picture)) return nullptr;
     return item;
   }
 
   const HWND list = FindDescendant(main_window, kMessageListClass);
   if (list == nullptr) return nullptr;
   auto item = std::make_shared<TFaceItem>(header, list, picture);
-  if (OverlaySlots().AddItem(lock, item) < 0) return item;
-  item->Subclass();
+  if (!item->HasPictureAsGiven() || !AddFaceItem(lock, item)) return nullptr;
   item->PaintFace();
   return item;
 }

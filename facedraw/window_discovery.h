@@ -25,10 +25,10 @@ BOOL CALLBACK MatchClassName(HWND window, LPARAM search);
 // the configuration dialog's parent.
 extern std::atomic<HWND> HostMainWindow;
 
-// Shows `picture` (none: an empty, hidden face) on the host's header panel: updates the
-// panel's item or creates one. Returns the item, or none when the host's windows were not
-// found or the overlay is closed. A new item that found the table full is returned without
-// being attached to anything; it goes when the caller drops it.
+// Shows `picture` on the host's header panel: updates the panel's item or creates one.
+// Without a picture it only attaches: a new item is hidden, an existing one keeps its face.
+// Returns the item, or none when the host's windows were not found, the overlay is closed,
+// the table is full, the windows cannot be subclassed or the picture cannot be copied.
 std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture);
 
 // After CloseOverlay no item can be attached until OpenOverlay (start-up opens it).

@@ -6,6 +6,7 @@
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
 #include "facedraw/window_discovery.h"
+#include "facedraw/window_subclass.h"
 
 namespace vizmark {
 
@@ -29,6 +30,10 @@ void ShutDown() {
   StopAttachThread();
   CloseOverlay();
   RemoveAllFaces();
+  // 3. Once the host unloads the module, none of its code may run again: where some still
+  //    might (the host shut us down from inside one of our window procedures, or another
+  //    thread is in one), the module stays loaded.
+  SettleSubclasses();
 }
 
 int32_t RunSetup() {
