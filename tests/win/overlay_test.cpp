@@ -3,9 +3,12 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "face/tbitmap.h"
+#include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
 #include "facedraw/window_discovery.h"
 #include "facedraw/window_subclass.h"
@@ -133,6 +136,17 @@ TEST_F(OverlayTest, AnItemWithoutPictureDrawsNothingUntilGivenOne) {
   EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
 }
 
+TEST_F(OverlayTest, AttachingAloneKeepsTheFaceShown) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  const auto item = AttachFace(&picture);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(AttachFace(nullptr), item);  // what the attaching thread does
+  EXPECT_TRUE(item->Showing());
+  Repaint(host.header());
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())), testsupport::Show(bar_));
+}
+
 TEST_F(OverlayTest, ListTimersHideOrPassThrough) {
   HostWindows host(&state_, nullptr);
   const TBitmap picture = PictureOf(bar_);
@@ -219,6 +233,54 @@ TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
   EXPECT_GT(host.header_paints(), paints);  // through ours, now a pass-through, to the host
   EXPECT_EQ(testsupport::BlackCount(FaceOnPanel(host.header())), 0);
   SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_next_of_outer));
+}
+
+TEST_F(OverlayTest, OursLeftAsAPassThroughServesTheNextItem) {
+  HostWindows host(&state_, nullptr);
+  const TBitmap picture = PictureOf(bar_);
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  g_next_of_outer = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
+  RemoveAllFaces();
+  // The other subclass leaves, and ours, a pass-through now, is the panel's procedure again.
+  SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_next_of_outer));
+  ASSERT_EQ(ProcOf(host.header()), &SubclassProc);
+
+  ASSERT_NE(AttachFace(&picture), nullptr);
+  Repaint(host.header());
+  EXPECT_EQ(testsupport::Show(FaceOnPanel(host.header())), testsupport::Show(bar_));
+  RemoveAllFaces();
+  EXPECT_EQ(ProcOf(host.header()), ClassProcOf(host.header()));
+  EXPECT_EQ(ProcOf(host.list()), ClassProcOf(host.list()));
+}
+
+bool WantsTimers(UINT message, WPARAM) { return message == WM_TIMER; }
+void Fail(HWND, UINT, WPARAM, LPARAM) { throw std::runtime_error("failed"); }
+constexpr SubclassBehaviour kFailing = {&WantsTimers, &Fail, &Fail};
+
+TEST_F(OverlayTest, ABehaviourThatThrowsStillPassesTheMessageOn) {
+  HostWindows host(&state_, nullptr);
+  ASSERT_TRUE(AttachSubclass(host.list(), &kFailing));
+  SendMessageA(host.list(), WM_TIMER, 7, 0);
+  EXPECT_EQ(host.list_timers(), (std::vector<UINT_PTR>{7}));
+  DetachSubclass(host.list());
+  EXPECT_EQ(ProcOf(host.list()), ClassProcOf(host.list()));
+}
+
+// The attaching thread stuck in an attachment for longer than a stop waits: the stop gives
+// up, the stuck run attaches once free, and a start after the stop makes a run of its own.
+TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
+  HostWindows host(&state_, nullptr);
+  std::optional<OverlayTable::Locked> held(OverlaySlots().Lock());
+  StartAttachThread();
+  Sleep(3000);  // the run's first try, after 2 s, waits for the table
+  std::thread([] { StopAttachThread(); }).join();
+  StartAttachThread();
+  held.reset();
+  ASSERT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
+  RemoveAllFaces();
+  EXPECT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
+  StopAttachThread();
 }
 
 TEST_F(OverlayTest, TheHundredAndFirstPanelKeepsTheHostsProcedures) {

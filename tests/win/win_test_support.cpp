@@ -14,12 +14,18 @@
 
 namespace testsupport {
 
+// Read in the window's own character set: read in the other, a procedure comes back as a
+// handle that converts messages, not as itself.
 WNDPROC ProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  return reinterpret_cast<WNDPROC>(IsWindowUnicode(window)
+                                       ? GetWindowLongPtrW(window, GWLP_WNDPROC)
+                                       : GetWindowLongPtrA(window, GWLP_WNDPROC));
 }
 
 WNDPROC ClassProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC));
+  return reinterpret_cast<WNDPROC>(IsWindowUnicode(window)
+                                       ? GetClassLongPtrW(window, GCLP_WNDPROC)
+                                       : GetClassLongPtrA(window, GCLP_WNDPROC));
 }
 
 WNDPROC ProcOfW(HWND window) {
