@@ -127,7 +127,10 @@ unsigned short HotKeyToShortCut(WORD hot_key) {
   if (modifiers & HOTKEYF_SHIFT) shortcut |= kShortCutShift;
   if (modifiers & HOTKEYF_CONTROL) shortcut |= kShortCutCtrl;
   if (modifiers & HOTKEYF_ALT) shortcut |= kShortCutAlt;
-  return shortcut;  // the extended-key flag is dropped
+  // The extended-key flag tells apart only keys of one virtual-key code (Insert and the
+  // keypad's 0 with Num Lock off are both VK_INSERT), which the host does not tell apart
+  // either: the code alone is the shortcut.
+  return shortcut;
 }
 
 WORD ShortCutToHotKey(unsigned short shortcut) {
@@ -135,6 +138,9 @@ WORD ShortCutToHotKey(unsigned short shortcut) {
   if (shortcut & kShortCutShift) modifiers |= HOTKEYF_SHIFT;
   if (shortcut & kShortCutCtrl) modifiers |= HOTKEYF_CONTROL;
   if (shortcut & kShortCutAlt) modifiers |= HOTKEYF_ALT;
+  // The control names the key through its scan code: without the flag, Insert would show as
+  // the keypad's 0 and Num / as the main "/".
+  if (IsExtendedKey(shortcut & kShortCutKeyMask)) modifiers |= HOTKEYF_EXT;
   return MAKEWORD(shortcut & 0xFF, modifiers);
 }
 
@@ -273,12 +279,41 @@ void TConfigDlg::Button1Click() {
 }
 
 void TConfigDlg::Label3Click() {
-  ShellExecuteA(GetDesktopWindow(), "open", HomePageText().c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+  try {
+    ShellExecuteW(GetDesktopWindow(), L"open", Widen(HomePageText()).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
+  } catch (...) {
+    // No memory for the link's text: the click does nothing.
+  }
 }
 
 void TConfigDlg::Label5Click() {
-  ShellExecuteA(GetDesktopWindow(), "open", MailLink().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  try {
+    // Non-ASCII characters of the link (the author's name) go as percent-encoded UTF-8, as
+    // mailto URIs have them (RFC 6068) and as browsers hand them on: what every mail program
+    // reads, and plain ASCII that no code page on the way to one can change.
+    const std::wstring wide = Widen(MailLink());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                        nullptr, nullptr);
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::wstring link;
+    for (const char c : utf8) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        link += static_cast<wchar_t>(byte);
+      } else {
+        link += L'%';
+        link += static_cast<wchar_t>(kHex[byte >> 4]);
+        link += static_cast<wchar_t>(kHex[byte & 0xF]);
+      }
+    }
+    ShellExecuteW(GetDesktopWindow(), L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  } catch (...) {
+    // No memory for the link's text: the click does nothing.
+  }
 }
 
 void TConfigDlg::DrawItem(const DRAWITEMSTRUCT& item) {

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "cfgdlg/filter_shortcut.h"
@@ -44,17 +46,28 @@ bool ReadStringValue(HKEY key, std::string& text) {
   return true;
 }
 
+// What the last LoadFilterShortCut read: the text and the shortcut it gave.
+struct LoadedText {
+  bool valid = false;
+  std::string text;
+  uint16_t shortcut = 0;
+};
+LoadedText g_loaded;
+
 }  // namespace
 
-std::string LayoutKeyNameOf(unsigned short virtual_key) {
-  const UINT scan_code = MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC);
+std::string LayoutKeyNameOf(unsigned short virtual_key, bool extended) {
+  const UINT scan_code = MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC) & 0xFF;
   if (scan_code == 0) return {};
+  // The scan code in bits 16-23 of a key message's lParam, bit 24 for the extended-key prefix.
+  const LONG key_data = static_cast<LONG>((scan_code << 16) | (extended ? 1u << 24 : 0u));
   char name[64] = {};
-  const int length = GetKeyNameTextA(static_cast<LONG>(scan_code << 16), name, sizeof name);
+  const int length = GetKeyNameTextA(key_data, name, sizeof name);
   return length > 0 ? std::string(name, static_cast<size_t>(length)) : std::string();
 }
 
 void LoadFilterShortCut() {
+  g_loaded = {};
   UniqueHkey key = OpenSettingsKey(KEY_QUERY_VALUE);
   if (!key) return;
   std::string text;
@@ -66,13 +79,18 @@ void LoadFilterShortCut() {
       FilterShortCut = 0;
     return;
   }
-  FilterShortCut = TextToShortCut(text, &LayoutKeyNameOf);
+  const uint16_t shortcut = TextToShortCut(text, &LayoutKeyNameOf);
+  FilterShortCut = shortcut;
+  g_loaded = {true, std::move(text), shortcut};
 }
 
 void SaveFilterShortCut() {
   UniqueHkey key = OpenSettingsKey(KEY_SET_VALUE);
   if (!key) return;
-  const std::string text = ShortCutToText(FilterShortCut.load(), &LayoutKeyNameOf);
+  const uint16_t shortcut = FilterShortCut.load();
+  const std::string text = g_loaded.valid && g_loaded.shortcut == shortcut
+                               ? g_loaded.text
+                               : ShortCutToText(shortcut, &LayoutKeyNameOf);
   RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>(text.size() + 1));
 }

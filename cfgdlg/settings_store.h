@@ -1,5 +1,6 @@
 // FilterShortCut in the registry: HKCU\Software\RIT\The Bat!\Vizmark, "Filter ShortCut",
-// a string in the text form. Read once at start-up, written at every shut-down.
+// a string in the text form. Read once at start-up, written at every shut-down, both on the
+// host's main thread.
 #pragma once
 
 #include <string>
@@ -9,13 +10,16 @@ namespace vizmark {
 inline constexpr char kSettingsKey[] = "Software\\RIT\\The Bat!\\Vizmark";
 inline constexpr char kShortCutValue[] = "Filter ShortCut";
 
-// Sets FilterShortCut from the stored value: 0 when there is none, or when it is no string
-// or no shortcut. The key is made when missing.
+// Sets FilterShortCut from the stored value: 0 when it is no string or no shortcut. The key
+// is made when missing. The text read is kept for SaveFilterShortCut.
 void LoadFilterShortCut();
-// Stores FilterShortCut's text form ("" for none). Failures are silently skipped.
+// Stores FilterShortCut's text form ("" for none); while FilterShortCut is still what the
+// last LoadFilterShortCut read, the text it read instead, so that a text this layout cannot
+// read (written under another) survives. Failures are silently skipped.
 void SaveFilterShortCut();
 
-// The keyboard layout's name of a key (through its scan code), or "" for none.
-std::string LayoutKeyNameOf(unsigned short virtual_key);
+// The keyboard layout's name of the key on a virtual key's scan code, with the extended-key
+// prefix or without it, or "" for none.
+std::string LayoutKeyNameOf(unsigned short virtual_key, bool extended);
 
 }  // namespace vizmark

@@ -6,6 +6,7 @@ namespace vizmark {
 std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut) {
   constexpr uint8_t kShift = 16, kCtrl = 17, kAlt = 18;
   const auto key = static_cast<uint8_t>(shortcut & kShortCutKeyMask & 0xFF);
+  const bool extended = IsExtendedKey(key);
   const bool shift = shortcut & kShortCutShift, ctrl = shortcut & kShortCutCtrl,
              alt = shortcut & kShortCutAlt, has_key = (shortcut & kShortCutKeyMask) != 0;
   std::vector<KeyEvent> events;
@@ -13,8 +14,8 @@ std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut) {
   if (shift) events.push_back({kShift, false});
   if (alt) events.push_back({kAlt, false});
   if (has_key) {
-    events.push_back({key, false});
-    events.push_back({key, true});
+    events.push_back({key, false, extended});
+    events.push_back({key, true, extended});
   }
   if (alt) events.push_back({kAlt, true});
   if (shift) events.push_back({kShift, true});

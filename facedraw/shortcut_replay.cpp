@@ -8,7 +8,9 @@ namespace vizmark {
 
 void ReplayFilterShortCut() {
   for (const KeyEvent& event : ShortCutKeyEvents(FilterShortCut.load()))
-    keybd_event(event.virtual_key, 0, event.release ? KEYEVENTF_KEYUP : 0, 0);
+    keybd_event(
+        event.virtual_key, 0,
+        (event.release ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0), 0);
 }
 
 }  // namespace vizmark

@@ -310,6 +310,38 @@ TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
   }
 }
 
+// Keys that share a scan code, or a name in the keyboard layout, with another: entered as
+// the shortcut entry reports them (with the extended-key flag where the key has it), kept
+// over a restart, and shown again as entered. (Wine's entry itself never reports the flag.)
+TEST_F(DialogTest, AShortcutIsShownAsEnteredAfterARestart) {
+  constexpr BYTE kExt = HOTKEYF_CONTROL | HOTKEYF_EXT;
+  const WORD entries[] = {
+      MAKEWORD(VK_OEM_2, HOTKEYF_CONTROL),
+      MAKEWORD(VK_MULTIPLY, HOTKEYF_CONTROL),
+      MAKEWORD(VK_DIVIDE, kExt),
+      MAKEWORD(VK_NUMPAD7, HOTKEYF_CONTROL),
+      MAKEWORD(VK_INSERT, kExt),
+      MAKEWORD(VK_HOME, kExt),
+      MAKEWORD(VK_NEXT, kExt),
+      MAKEWORD(VK_LEFT, kExt),
+  };
+  for (const WORD entry : entries) {
+    plugin_->Initialize();
+    Setup([&](HWND dialog) {
+      SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_SETHOTKEY, entry, 0);
+      Close(dialog, IDOK);
+    });
+    plugin_->Finalize();
+    plugin_->Initialize();
+    Setup([&](HWND dialog) {
+      EXPECT_EQ(SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_GETHOTKEY, 0, 0), entry)
+          << StoredShortcut();
+      Close(dialog, IDCANCEL);
+    });
+    plugin_->Finalize();
+  }
+}
+
 TEST_F(DialogTest, ItsFontsGoWithIt) {
   plugin_->Initialize();
   std::vector<HGDIOBJ> fonts;

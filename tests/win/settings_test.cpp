@@ -32,6 +32,8 @@ class SettingsTest : public testing::Test {
  protected:
   void SetUp() override {
     RemoveKey();
+    LoadFilterShortCut();  // forgets the text an earlier test loaded
+    RemoveKey();
     FilterShortCut = 0;
   }
   void TearDown() override { RemoveKey(); }
@@ -123,9 +125,73 @@ TEST_F(SettingsTest, SavesTheTextFormEveryTime) {
   EXPECT_EQ(Stored().second, std::string("Shift+Ctrl+Alt+F\0", 17));
   FilterShortCut = 0x4000 | 101;  // keypad 5
   SaveFilterShortCut();
-  EXPECT_EQ(Stored().second, std::string("Ctrl+5\0", 7));
+  EXPECT_EQ(Stored().second, std::string("Ctrl+Num 5\0", 11));
   LoadFilterShortCut();
-  EXPECT_EQ(FilterShortCut.load(), 0x4000 | '5');
+  EXPECT_EQ(FilterShortCut.load(), 0x4000 | 101);
+}
+
+// With this machine's keyboard layout: what the dialog's shortcut entry gives for each key
+// is stored, read back at the next start, and shown in the entry as it was given.
+TEST_F(SettingsTest, ShortcutsComeBackAsTheSameKeysAfterARestart) {
+  const struct {
+    WORD hot_key;
+    const char* text;
+  } cases[] = {
+      {MAKEWORD(VK_OEM_2, HOTKEYF_CONTROL), "Ctrl+/"},
+      {MAKEWORD(VK_MULTIPLY, HOTKEYF_CONTROL), "Ctrl+Num *"},
+      {MAKEWORD(VK_DIVIDE, HOTKEYF_CONTROL | HOTKEYF_EXT), "Ctrl+Num /"},
+      {MAKEWORD(VK_NUMPAD7, HOTKEYF_CONTROL), "Ctrl+Num 7"},
+      {MAKEWORD('7', HOTKEYF_CONTROL), "Ctrl+7"},
+      {MAKEWORD(VK_INSERT, HOTKEYF_CONTROL | HOTKEYF_EXT), "Ctrl+Ins"},
+      {MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_EXT), "Ctrl+Home"},
+      {MAKEWORD(VK_NEXT, HOTKEYF_CONTROL | HOTKEYF_EXT), "Ctrl+PgDn"},
+      {MAKEWORD(VK_LEFT, HOTKEYF_CONTROL | HOTKEYF_EXT), "Ctrl+Left"},
+      {MAKEWORD(VK_SNAPSHOT, HOTKEYF_ALT | HOTKEYF_EXT), nullptr},
+      {MAKEWORD(VK_NUMLOCK, HOTKEYF_ALT | HOTKEYF_EXT), nullptr},
+      {MAKEWORD(VK_PAUSE, HOTKEYF_ALT), nullptr},
+      {MAKEWORD(VK_OEM_PLUS, HOTKEYF_ALT), nullptr},
+  };
+  for (const auto& c : cases) {
+    LoadFilterShortCut();
+    const uint16_t shortcut = HotKeyToShortCut(c.hot_key);
+    FilterShortCut = shortcut;  // OK in the dialog
+    SaveFilterShortCut();
+    const std::string stored = Stored().second;
+    if (c.text != nullptr) {
+      EXPECT_EQ(stored, std::string(c.text) + '\0');
+    }
+    FilterShortCut = 0;
+    LoadFilterShortCut();
+    EXPECT_EQ(FilterShortCut.load(), shortcut) << stored;
+    EXPECT_EQ(ShortCutToHotKey(FilterShortCut.load()), c.hot_key) << stored;
+  }
+}
+
+TEST_F(SettingsTest, TextsOfEarlierVersionsKeepTheirMeaning) {
+  const std::pair<const char*, uint16_t> cases[] = {
+      {"Ctrl+7", 0x4000 | '7'},         {"Ctrl+5", 0x4000 | '5'},
+      {"Ctrl+Ins", 0x4000 | VK_INSERT}, {"Home", VK_HOME},
+      {"Alt+PgDn", 0x8000 | VK_NEXT},   {"Shift+Left", 0x2000 | VK_LEFT},
+      {"Ctrl+Del", 0x4000 | VK_DELETE},
+  };
+  for (const auto& [text, shortcut] : cases) {
+    Store(REG_SZ, std::string(text) + '\0');
+    LoadFilterShortCut();
+    EXPECT_EQ(FilterShortCut.load(), shortcut) << text;
+  }
+}
+
+TEST_F(SettingsTest, ATextThatNoLongerReadsIsKeptUntilTheShortcutChanges) {
+  Store(REG_SZ, std::string("Ctrl+NoSuchKey\0", 15));
+  LoadFilterShortCut();
+  EXPECT_EQ(FilterShortCut.load(), 0);
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored().second, std::string("Ctrl+NoSuchKey\0", 15));
+  // The next start finds it again, and the user sets a shortcut.
+  LoadFilterShortCut();
+  FilterShortCut = 0x4070;
+  SaveFilterShortCut();
+  EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
 }
 
 TEST_F(SettingsTest, AKeyWithoutWriteAccessIsReadAndLeftAlone) {
@@ -175,7 +241,8 @@ LRESULT CALLBACK RecordKeys(int code, WPARAM wParam, LPARAM lParam) {
     if (vk == VK_LSHIFT || vk == VK_RSHIFT) vk = VK_SHIFT;
     if (vk == VK_LCONTROL || vk == VK_RCONTROL) vk = VK_CONTROL;
     if (vk == VK_LMENU || vk == VK_RMENU) vk = VK_MENU;
-    g_seen.push_back({vk, wParam == WM_KEYUP || wParam == WM_SYSKEYUP});
+    g_seen.push_back(
+        {vk, wParam == WM_KEYUP || wParam == WM_SYSKEYUP, (key->flags & LLKHF_EXTENDED) != 0});
   }
   return 1;  // swallowed: nothing else gets the keys
 }
@@ -186,7 +253,8 @@ TEST(Replay, SendsTheShortcutsKeysInOrder) {
   // A key no shortcut holds, pressed after the replay: the hook sees keys in the order they
   // were sent, so once it has seen this one, it has seen every key of the replay.
   constexpr KeyEvent kEnd{VK_F24, true};
-  for (uint16_t shortcut : {0xE046, 0x4070, 0xA000, 0}) {
+  for (uint16_t shortcut :
+       {0xE046, 0x4070, 0xA000, 0, 0x4000 | VK_INSERT, 0x4000 | VK_DIVIDE, 0x4000 | VK_OEM_2}) {
     g_seen.clear();
     FilterShortCut = shortcut;
     ReplayFilterShortCut();
