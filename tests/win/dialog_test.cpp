@@ -342,6 +342,45 @@ TEST_F(DialogTest, AShortcutIsShownAsEnteredAfterARestart) {
   }
 }
 
+// Clicking the author's link has the shell open a mailto link: a handler of the test's own
+// (in a classes key that stands for HKEY_CLASSES_ROOT in this process) writes what it got.
+TEST_F(DialogTest, TheMailLinkArrivesAsPercentEncodedUtf8) {
+  testsupport::TempDir dir;
+  const std::string received = dir.File("link.txt");
+  HKEY classes = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vizmark test classes", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+            ERROR_SUCCESS);
+  vizmark::UniqueHkey classes_owner(classes);
+  const std::string command = "cmd.exe /c echo %1> \"" + received + "\"";
+  const std::string protocol = "URL:MailTo Protocol";
+  ASSERT_EQ(RegSetKeyValueA(classes, "mailto", nullptr, REG_SZ, protocol.c_str(),
+                            static_cast<DWORD>(protocol.size() + 1)),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueA(classes, "mailto", "URL Protocol", REG_SZ, "", 1), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueA(classes, "mailto\\shell\\open\\command", nullptr, REG_SZ,
+                            command.c_str(), static_cast<DWORD>(command.size() + 1)),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+
+  plugin_->Initialize();
+  Setup([](HWND dialog) {
+    HWND link = GetDlgItem(dialog, TConfigDlg::kLabel5);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(TConfigDlg::kLabel5, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(link));
+    Close(dialog, IDCANCEL);
+  });
+  plugin_->Finalize();
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  RegDeleteTreeA(classes, nullptr);
+
+  testsupport::PumpUntil(
+      [&] { return testsupport::ReadFileBytes(received).find('\n') != std::string::npos; },
+      testsupport::kPatience);
+  EXPECT_EQ(testsupport::ReadFileBytes(received),
+            "mailto:Zesp%C3%B3%C5%82%20Vizmark%20%3Cvizmark@example.org%3E\r\n");
+}
+
 TEST_F(DialogTest, ItsFontsGoWithIt) {
   plugin_->Initialize();
   std::vector<HGDIOBJ> fonts;
