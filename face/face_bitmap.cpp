@@ -1,7 +1,6 @@
 #include "face/face_bitmap.h"
 
 #include <algorithm>
-#include <iterator>
 #include <mutex>
 
 #include "face/xface_codec.h"
@@ -63,20 +62,30 @@ bool InitFaceBitmap() {
 
 namespace {
 
+// Whether `dc` exists and has `bitmap` selected into it: what a drawing call needs to draw
+// into or out of that bitmap and nowhere else.
+bool Holds(HDC dc, HBITMAP bitmap) {
+  return dc != nullptr && bitmap != nullptr && GetCurrentObject(dc, OBJ_BITMAP) == bitmap;
+}
+
 // Scales `source` to 48 x 48 (where rows or columns are dropped, black wins: the default
 // stretching mode) and reduces it to black and white by brightness, into FaceBitmap's rows.
 // Going through 32-bit colour first makes the result the same for every kind of source,
-// palette or not.
-void DrawIntoFace(TBitmap& source, uint8_t* rows) {
+// palette or not. False, and `rows` untouched, when GDI cannot make the scaled picture, draw
+// it or read it back.
+bool DrawIntoFace(TBitmap& source, uint8_t* rows) {
   TBitmap scaled;
   scaled.SetWidth(kFaceSide);
   scaled.SetHeight(kFaceSide);
+  if (scaled.Empty() || source.Empty()) return false;
   {
     UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
     SelectedObject source_selected(from.get(), source.Handle());
     SelectedObject scaled_selected(to.get(), scaled.Handle());
-    StretchBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, source.Width(),
-               source.Height(), SRCCOPY);
+    if (!Holds(from.get(), source.Handle()) || !Holds(to.get(), scaled.Handle()) ||
+        !StretchBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, source.Width(),
+                    source.Height(), SRCCOPY))
+      return false;
   }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -88,9 +97,9 @@ void DrawIntoFace(TBitmap& source, uint8_t* rows) {
   uint32_t pixels[kFaceSide * kFaceSide];
   {
     UniqueHdc dc(CreateCompatibleDC(nullptr));
-    if (GetDIBits(dc.get(), scaled.Handle(), 0, kFaceSide, pixels, &info, DIB_RGB_COLORS) !=
-        kFaceSide)
-      std::fill(std::begin(pixels), std::end(pixels), 0x00FFFFFFu);
+    if (!dc || GetDIBits(dc.get(), scaled.Handle(), 0, kFaceSide, pixels, &info, DIB_RGB_COLORS) !=
+                   kFaceSide)
+      return false;
   }
   for (int y = 0; y < kFaceSide; ++y) {
     uint8_t* row = rows + kFaceStride * static_cast<std::size_t>(y);
@@ -102,6 +111,7 @@ void DrawIntoFace(TBitmap& source, uint8_t* rows) {
       if (brightness < 128) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -112,7 +122,7 @@ int32_t BitmapToXFace(TBitmap& source, std::string& header_text) {
   if (!face.handle) return kNoFaceBitmap;
   source.MakeDib();
   GdiFlush();
-  DrawIntoFace(source, face.bits);
+  if (!DrawIntoFace(source, face.bits)) return kFaceGdiFailed;
   char buffer[kXFaceBufferSize];
   const int32_t status = BitsToXFace(face.bits, kFaceStride, buffer);
   header_text.assign(buffer);
@@ -125,11 +135,15 @@ int32_t XFaceToBitmap(const std::string& header_text, TBitmap& target) {
   if (!face.handle) return kNoFaceBitmap;
   GdiFlush();
   const int32_t status = XFaceToBits(header_text, face.bits, kFaceStride);
+  if (status < 0) return status;
+  if (target.Empty()) return kFaceGdiFailed;
   target.MakeDib();
   UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
   SelectedObject face_selected(from.get(), face.handle.get());
   SelectedObject target_selected(to.get(), target.Handle());
-  BitBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, SRCCOPY);
+  if (!Holds(from.get(), face.handle.get()) || !Holds(to.get(), target.Handle()) ||
+      !BitBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, SRCCOPY))
+    return kFaceGdiFailed;
   return status;
 }
 

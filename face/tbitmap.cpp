@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "face/bmp_layout.h"
@@ -24,6 +25,48 @@ UniqueHbitmap CreateWhiteSection(int width, int height) {
   if (section && bits != nullptr)
     std::memset(bits, 0xFF, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
   return section;
+}
+
+// Whether run-length data draws only inside the picture and ends as it should: every run,
+// literal and jump stays inside the rows and inside the data, and the end-of-picture code
+// comes before the data ends. GDI draws whatever it makes of other data, and what it makes
+// of it differs from one system to the next.
+bool IsSoundRunLengthData(std::span<const unsigned char> data, int width, int height,
+                          bool four_bits) {
+  std::size_t at = 0;
+  int64_t x = 0, y = 0;
+  while (at + 2 <= data.size()) {
+    const unsigned count = data[at], code = data[at + 1];
+    at += 2;
+    if (count > 0) {  // a run of `count` pixels
+      if (y >= height || x + count > width) return false;
+      x += count;
+      continue;
+    }
+    switch (code) {
+      case 0:  // end of row
+        x = 0;
+        if (++y > height) return false;
+        break;
+      case 1:  // end of picture
+        return true;
+      case 2:  // a jump right and up
+        if (at + 2 > data.size()) return false;
+        x += data[at];
+        y += data[at + 1];
+        at += 2;
+        if (x > width || y >= height) return false;
+        break;
+      default: {  // `code` pixels given one by one, padded to a whole 16-bit word
+        if (y >= height || x + code > width) return false;
+        const std::size_t bytes = four_bits ? (code + 1) / 2 : code;
+        at += bytes + bytes % 2;
+        if (at > data.size()) return false;
+        x += code;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -52,6 +95,12 @@ bool TBitmap::LoadFromFile(const std::string& path) {
   file.reset();
   const std::optional<BmpLayout> bmp = ReadBmpLayout(bytes);
   if (!bmp) return false;
+  const int width = bmp->width;
+  const int height = bmp->height < 0 ? -bmp->height : bmp->height;
+  if ((bmp->compression == kBmpRle8 || bmp->compression == kBmpRle4) &&
+      !IsSoundRunLengthData(std::span(bytes).subspan(bmp->pixels_at, bmp->pixel_bytes), width,
+                            height, bmp->compression == kBmpRle4))
+    return false;
 
   // The headers, masks and colour table, aligned for GDI, in a block as large as they can ever
   // be: whatever GDI reads of them stays inside it. The size of the pixel data is filled in
@@ -74,8 +123,6 @@ bool TBitmap::LoadFromFile(const std::string& path) {
       header->bV5ProfileSize = 0;
     }
   }
-  const int width = bmp->width;
-  const int height = bmp->height < 0 ? -bmp->height : bmp->height;
   UniqueHbitmap picture = CreateWhiteSection(width, height);
   if (!picture) return false;
   int drawn;
@@ -104,10 +151,17 @@ void TBitmap::Assign(const TBitmap* other) {
     Resize(0, 0);
     return;
   }
+  bool copied;
   {
     UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
     SelectedObject source(from.get(), other->Handle()), target(to.get(), copy.get());
-    BitBlt(to.get(), 0, 0, other->width_, other->height_, from.get(), 0, 0, SRCCOPY);
+    copied = from && to && GetCurrentObject(from.get(), OBJ_BITMAP) == other->Handle() &&
+             GetCurrentObject(to.get(), OBJ_BITMAP) == copy.get() &&
+             BitBlt(to.get(), 0, 0, other->width_, other->height_, from.get(), 0, 0, SRCCOPY);
+  }
+  if (!copied) {
+    Resize(0, 0);
+    return;
   }
   bitmap_ = std::move(copy);
   width_ = other->width_;

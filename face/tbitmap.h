@@ -28,10 +28,12 @@ class TBitmap {
   bool Empty() const { return !bitmap_; }
 
   // Loads a BMP file; false, and the picture unchanged, when the file is missing,
-  // unreadable or not a BMP that can be loaded safely (see ReadBmpLayout).
+  // unreadable or not a BMP that can be loaded safely (see ReadBmpLayout), or when its
+  // run-length data would draw outside the picture or has no end.
   bool LoadFromFile(const std::string& path);
 
-  // An independent copy of `other`; none or an empty one makes this picture empty.
+  // An independent copy of `other`; none or an empty one, or a copy GDI cannot make, makes
+  // this picture empty.
   void Assign(const TBitmap* other);
 
  private:

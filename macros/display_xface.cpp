@@ -26,8 +26,11 @@ void DisplayXFaceHandler(std::string& result, MacroContext* context, MacroContex
   TBitmap picture;
   picture.SetWidth(kFaceSize);
   picture.SetHeight(kFaceSize);
-  if (XFaceToBitmap(header, picture) < 0) {
-    result = kConvertError;
+  const int32_t status = XFaceToBitmap(header, picture);
+  if (status < 0) {
+    // A header that does not decode is the message's fault; a picture GDI cannot make or
+    // fill is ours to show.
+    result = status == kFaceGdiFailed ? kDisplayError : kConvertError;
     return;
   }
   if (!AttachFace(&picture)) result = kDisplayError;

@@ -180,13 +180,24 @@ TEST(ReadItemText, NonPositiveCopyGivesEmptyText) {
 }
 
 TEST(ReadItemText, CutsAtZeroByteAndAtWhatTheHostSaysItCopied) {
-  ScriptedItem with_zero({{5, ""}, {5, std::string("ab\0cd", 5)}});
-  EXPECT_EQ(ReadItemText(&with_zero, 0), "ab");
-  ScriptedItem short_copy({{5, ""}, {2, "ab"}});
-  EXPECT_EQ(ReadItemText(&short_copy, 0), "ab");
-  // A host that claims more than it was asked for is read only as far as asked.
-  ScriptedItem overclaims({{3, ""}, {1000, "abc"}});
-  EXPECT_EQ(ReadItemText(&overclaims, 0), "abc");
+  struct Case {
+    const char* name;
+    std::deque<ScriptedItem::Answer> answers;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"zero byte", {{5, ""}, {5, std::string("ab\0cd", 5)}}, "ab"},
+      // The host fills the whole buffer but says it copied only two bytes.
+      {"short copy", {{5, ""}, {2, "abcde"}}, "ab"},
+      // Three bytes asked for and written with no zero after them, a thousand claimed: read
+      // only as far as asked (ASan sees any byte touched past the buffer).
+      {"over-claim", {{3, ""}, {1000, "abc"}}, "abc"},
+      {"over-claim by one", {{4, ""}, {5, "abcd"}}, "abcd"},
+  };
+  for (const Case& c : cases) {
+    ScriptedItem item(c.answers);
+    EXPECT_EQ(ReadItemText(&item, 0), c.text) << c.name;
+  }
 }
 
 TEST(ReadItemText, AHugeClaimedLengthIsReadOnlyUpToTheLimit) {

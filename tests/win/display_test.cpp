@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "hostsim/context_object.h"
@@ -14,6 +15,8 @@ namespace {
 
 using hostsim::HostWindows;
 using hostsim::PluginModule;
+using testsupport::Face;
+using testsupport::Show;
 using testsupport::Subclassed;
 
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
@@ -57,6 +60,27 @@ const std::string kFace =
     " \"8?b)?'H`x/$J)H|6Y-hrrk_YxwF/bpH7aoRW`vN-!k/vL7G_V*2BNlW`3iCcL`L4:.J5<q[{"
     "ZM+JWW*z'K/V|:oMN?oW\"D-7|yEzS%}eA$8$-2rZS+a:_,(A&/9b/H-4@^v4.L[CoJP3";
 
+// A header and the picture it decodes to: diagonal stripes, six pixels black and six white,
+// on rows 9 to 39.
+const std::string kStripes =
+    R"xface( "4ehK$e`['Q~sc-aKrU7h^&}pa0bt4S6\a#T35WovNwZZ"yt"ZK,[,yJNj&''#P$H3?-HgS
+ 7NuS@^v]W4?eQY5l1EyfCy0jz\WI|5y7k>~b1!)[qI%[aa(c@Q08p;'4$(e[430&EFp;[eKP!'36u{
+ 6$X9Vd1&i=y'Z*:7R);="/by|"Vj3;NWf.M'VfvIJlV^lS
+)xface";
+Face Stripes() {
+  Face face(48 * 48, false);
+  for (int y = 9; y < 40; ++y)
+    for (int x = 0; x < 48; ++x) face[static_cast<size_t>(y * 48 + x)] = (x + y) % 12 < 6;
+  return face;
+}
+
+// What the top right corner of the panel shows, where the face goes.
+Face OnPanel(HWND panel) {
+  RECT client;
+  GetClientRect(panel, &client);
+  return testsupport::ReadWindowPixels(panel, client.right - 52, 4);
+}
+
 TEST_F(DisplayTest, NoHeaderExpandsToNothingAndDrawsNothing) {
   HostWindows host(&state_, plugin_.get());
   EXPECT_EQ(Display(""), "");
@@ -66,20 +90,46 @@ TEST_F(DisplayTest, NoHeaderExpandsToNothingAndDrawsNothing) {
 
 TEST_F(DisplayTest, AFaceIsShownAndTheExpansionIsEmpty) {
   HostWindows host(&state_, plugin_.get());
-  EXPECT_EQ(Display(kFace), "");
+  EXPECT_EQ(Display(kStripes), "");
   EXPECT_TRUE(Subclassed(host.header()));
   EXPECT_TRUE(Subclassed(host.list()));
-  RECT client;
-  GetClientRect(host.header(), &client);
-  EXPECT_GT(
-      testsupport::BlackCount(testsupport::ReadWindowPixels(host.header(), client.right - 52, 4)),
-      0);
+  EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+}
+
+// With GDI out of handles, and then with one more handle each time, the face is either
+// shown as it is or the macro says it cannot show it: never an empty expansion with no face.
+TEST_F(DisplayTest, WithoutGdiHandlesItIsADisplayError) {
+  std::set<std::string> answers;
+  for (int given_back = 0; given_back < 8; ++given_back) {
+    SCOPED_TRACE(given_back);
+    HostWindows host(&state_, plugin_.get());
+    std::string result;
+    {
+      testsupport::GdiHandlesTaken taken;
+      ASSERT_GT(taken.count(), 0u);
+      taken.GiveBack(given_back);
+      result = Display(kStripes);
+    }
+    answers.insert(result);
+    // Painting may have failed too while GDI had no handles: the panel paints anew.
+    RedrawWindow(host.header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (result.empty()) {
+      EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+    } else {
+      EXPECT_EQ(result, "X-Face: Display image error");
+      EXPECT_EQ(testsupport::BlackCount(OnPanel(host.header())), 0);
+    }
+  }
+  EXPECT_TRUE(answers.contains("X-Face: Display image error"));
+  HostWindows host(&state_, plugin_.get());
+  EXPECT_EQ(Display(kStripes), "");
+  EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
 }
 
 TEST_F(DisplayTest, ParametersMakeNoDifference) {
   HostWindows host(&state_, plugin_.get());
-  EXPECT_EQ(Display(kFace, "%DisplayXFace(\"ignored\", \"too\")"), "");
-  EXPECT_TRUE(Subclassed(host.header()));
+  EXPECT_EQ(Display(kStripes, "%DisplayXFace(\"ignored\", \"too\")"), "");
+  EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
 }
 
 TEST_F(DisplayTest, ACodeTooLongToDecodeIsAConvertError) {

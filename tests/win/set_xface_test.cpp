@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "face/xface_codec.h"
@@ -119,11 +120,18 @@ TEST_F(SetXFaceTest, ALargerBitmapIsScaledDown) {
   EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
 }
 
-TEST_F(SetXFaceTest, AColourBitmapStillGivesAHeader) {
-  const std::string path = dir_.File("colour.bmp");
-  ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, 24, true, Smiley, RGB(200, 40, 40)));
-  EXPECT_EQ(Run({path}), "");
-  EXPECT_TRUE(host_.composed_xface.has_value());
+// Colours count by their brightness: a light one as white, a dark one as black.
+TEST_F(SetXFaceTest, AColourBitmapIsTakenByBrightness) {
+  const std::pair<COLORREF, bool (*)(int, int)> cases[] = {
+      {RGB(250, 200, 120), Smiley},
+      {RGB(200, 40, 40), [](int, int) { return true; }},
+  };
+  for (const auto& [colour, face] : cases) {
+    const std::string path = dir_.File("colour.bmp");
+    ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, 24, true, Smiley, colour));
+    EXPECT_EQ(Run({path}), "");
+    EXPECT_EQ(DecodedHeader(), RowsOf(face)) << std::hex << colour;
+  }
 }
 
 TEST_F(SetXFaceTest, AFileThatIsNoLoadableBitmapSaysSo) {
@@ -161,37 +169,84 @@ TEST_F(SetXFaceTest, AFileThatIsNoLoadableBitmapSaysSo) {
   }
 }
 
-// Run-length data that runs past its rows, jumps outside the picture or stops early: the
-// system decodes what it can; the macro answers in one line either way.
-TEST_F(SetXFaceTest, LyingRunLengthDataGivesOneLine) {
-  auto rle8 = [](const std::string& data) {
-    std::string bytes = "BM";
-    auto put = [&bytes](uint32_t v, int n) {
-      for (int i = 0; i < n; ++i) bytes += static_cast<char>(v >> (8 * i));
-    };
-    const uint32_t offset = 14 + 40 + 256 * 4;
-    put(offset + static_cast<uint32_t>(data.size()), 4);
-    put(0, 4);
-    put(offset, 4);
-    put(40, 4), put(48, 4), put(48, 4), put(1, 2), put(8, 2), put(BI_RLE8, 4);
-    put(static_cast<uint32_t>(data.size()), 4), put(0, 4), put(0, 4), put(256, 4), put(0, 4);
-    for (int i = 0; i < 256; ++i) put(i == 1 ? 0 : 0x00FFFFFF, 4);
-    return bytes + data;
+// An 8-bit run-length BMP of 48 x 48, colour 1 black and every other one white.
+std::string Rle8(const std::string& data) {
+  std::string bytes = "BM";
+  auto put = [&bytes](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) bytes += static_cast<char>(v >> (8 * i));
   };
+  const uint32_t offset = 14 + 40 + 256 * 4;
+  put(offset + static_cast<uint32_t>(data.size()), 4);
+  put(0, 4);
+  put(offset, 4);
+  put(40, 4), put(48, 4), put(48, 4), put(1, 2), put(8, 2), put(BI_RLE8, 4);
+  put(static_cast<uint32_t>(data.size()), 4), put(0, 4), put(0, 4), put(256, 4), put(0, 4);
+  for (int i = 0; i < 256; ++i) put(i == 1 ? 0 : 0x00FFFFFF, 4);
+  return bytes + data;
+}
+
+// Sound run-length data: row n from the bottom is a run of n black pixels and a run of white
+// ones; the bottom row is given pixel by pixel, black at 0 and 2.
+bool Triangle(int x, int y) { return y == 47 ? x == 0 || x == 2 : x < 47 - y; }
+std::string TriangleRuns() {
+  std::string data("\x00\x04\x01\x00\x01\x00\x2C\x00\x00\x00", 10);
+  for (char n = 1; n < 48; ++n) data += std::string{n, 1, char(48 - n), 0, 0, 0};
+  data[data.size() - 1] = 1;  // the last row's end is the picture's end
+  return data;
+}
+
+TEST_F(SetXFaceTest, SoundRunLengthDataGivesItsFace) {
+  const std::string path = dir_.File("triangle.bmp");
+  ASSERT_TRUE(testsupport::WriteFileBytes(path, Rle8(TriangleRuns())));
+  EXPECT_EQ(Run({path}), "");
+  EXPECT_EQ(DecodedHeader(), RowsOf(Triangle));
+}
+
+// Run-length data that runs past its rows, jumps outside the picture or stops early would be
+// drawn as each system makes of it: the file is refused instead.
+TEST_F(SetXFaceTest, LyingRunLengthDataIsNoLoadableBitmap) {
   const std::pair<const char*, std::string> cases[] = {
-      {"long_runs.bmp", rle8(std::string("\xFF\x01\xFF\x01\xFF\x01\x00\x01", 8))},
-      {"far_jump.bmp", rle8(std::string("\x00\x02\xFF\xFF\x05\x01\x00\x01", 8))},
-      {"no_end.bmp", rle8(std::string("\x30\x01\x30\x01", 4))},
-      {"literal_past_end.bmp", rle8(std::string("\x00\xFF\x01\x01", 4))},
+      {"long_runs.bmp", Rle8(std::string("\xFF\x01\xFF\x01\xFF\x01\x00\x01", 8))},
+      {"far_jump.bmp", Rle8(std::string("\x00\x02\xFF\xFF\x05\x01\x00\x01", 8))},
+      {"no_end.bmp", Rle8(std::string("\x30\x01\x30\x01", 4))},
+      {"literal_past_end.bmp", Rle8(std::string("\x00\xFF\x01\x01", 4))},
+      {"rows_past_the_top.bmp", Rle8(TriangleRuns().insert(0, std::string("\x30\x00\x00\x00", 4)))},
+      {"sound_but_cut.bmp", Rle8(TriangleRuns().substr(0, 100))},
   };
   for (const auto& [name, bytes] : cases) {
     const std::string path = dir_.File(name);
     ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
-    const std::string result = Run({path});
-    EXPECT_TRUE(result.empty() ||
-                result == "X-Face Error: Can't load bitmap file: \"" + path + "\"")
-        << name << ": " << result;
+    EXPECT_EQ(Run({path}), "X-Face Error: Can't load bitmap file: \"" + path + "\"") << name;
+    EXPECT_TRUE(host_.evaluated.empty()) << name;
   }
+}
+
+// With GDI out of handles, and then with one more handle each time, the macro either makes
+// the face right or answers with an error and sets no header: never a blank or half-drawn
+// face. Once GDI has its handles back, the same file gives its face.
+TEST_F(SetXFaceTest, WithoutGdiHandlesItIsAnErrorNotABlankFace) {
+  const std::string path = dir_.File("face.bmp");
+  ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, 24, false, Smiley));
+  const std::string image_error = "X-Face Error: image process error!";
+  const std::string not_loaded = "X-Face Error: Can't load bitmap file: \"" + path + "\"";
+  std::set<std::string> answers;
+  {
+    testsupport::GdiHandlesTaken taken;
+    ASSERT_GT(taken.count(), 0u);
+    for (int given_back = 0; given_back < 8; ++given_back, taken.GiveBack(1)) {
+      const std::string result = Run({path});
+      answers.insert(result);
+      if (result.empty()) {
+        EXPECT_EQ(DecodedHeader(), RowsOf(Smiley)) << given_back;
+      } else {
+        EXPECT_TRUE(result == image_error || result == not_loaded) << given_back << ": " << result;
+        EXPECT_TRUE(host_.evaluated.empty()) << given_back;
+      }
+    }
+  }
+  EXPECT_TRUE(answers.contains(image_error));
+  EXPECT_EQ(Run({path}), "");
+  EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
 }
 
 TEST_F(SetXFaceTest, ATextFileIsTakenVerbatimAndEscaped) {

@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "plugin/win_handles.h"
 
 namespace testing {
 class AssertionResult;
@@ -140,5 +143,20 @@ testing::Environment* RegisterTestSession();
 // instead of Wine's debugger, which may wait for someone to close its window. Called at
 // namespace scope by programs whose tests may crash; true.
 bool ReportCrashesAsFailures();
+
+// Takes every GDI handle this process has left, as one-pixel regions, until GDI refuses one,
+// so that code run meanwhile finds GDI failing; GiveBack(n) returns n of them, and the rest go
+// back with this.
+class GdiHandlesTaken {
+ public:
+  GdiHandlesTaken() {
+    while (HRGN region = CreateRectRgn(0, 0, 1, 1)) regions_.emplace_back(region);
+  }
+  std::size_t count() const { return regions_.size(); }
+  void GiveBack(std::size_t n) { regions_.resize(regions_.size() - std::min(n, regions_.size())); }
+
+ private:
+  std::vector<vizmark::UniqueHandleOf<HRGN, &vizmark::DeleteGdiObject>> regions_;
+};
 
 }  // namespace testsupport
