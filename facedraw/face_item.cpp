@@ -17,8 +17,6 @@ constexpr int kFaceMargin = 4;
 
 // The panel: the face is drawn after each of the host's paints; the item goes with the
 // panel.
-bool PanelWants(UINT message, WPARAM) { return message == WM_PAINT || message == WM_DESTROY; }
-
 void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
   std::shared_ptr<TFaceItem> item;
   {
@@ -30,15 +28,12 @@ void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
   if (message == WM_DESTROY) DestroyFaceItem(item);
 }
 
-constexpr SubclassBehaviour kPanelBehaviour = {&PanelWants, nullptr, &AfterPanelMessage};
+constexpr SubclassBehaviour kPanelBehaviour = {{WM_PAINT, WM_DESTROY}, nullptr, &AfterPanelMessage};
 
 // The list: its timer 10 hides the face of the message left, its timer 11 has the host's
 // filter show the face of the message selected.
-bool ListWants(UINT message, WPARAM wParam) {
-  return message == WM_TIMER && (wParam == kHideTimer || wParam == kReplayTimer);
-}
-
 void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
+  if (timer != kHideTimer && timer != kReplayTimer) return;
   std::vector<std::shared_ptr<TFaceItem>> items;
   {
     auto lock = OverlaySlots().Lock();
@@ -50,7 +45,7 @@ void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
   if (timer == kReplayTimer) ReplayFilterShortCut();
 }
 
-constexpr SubclassBehaviour kListBehaviour = {&ListWants, &BeforeListTimer, nullptr};
+constexpr SubclassBehaviour kListBehaviour = {{WM_TIMER, 0}, &BeforeListTimer, nullptr};
 
 }  // namespace
 

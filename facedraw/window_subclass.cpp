@@ -151,7 +151,8 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                    : DefWindowProcA(window, message, wParam, lParam);
   }
   const SubclassBehaviour* behaviour = route.behaviour;
-  const bool handled = behaviour != nullptr && behaviour->wants(message, wParam);
+  const bool handled = behaviour != nullptr && message != 0 &&
+                       (message == behaviour->messages[0] || message == behaviour->messages[1]);
   if (handled) RunGuarded(behaviour->before, window, message, wParam, lParam);
   const LRESULT result = route.unicode
                              ? CallWindowProcW(route.next, window, message, wParam, lParam)

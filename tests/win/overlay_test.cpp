@@ -254,9 +254,8 @@ TEST_F(OverlayTest, OursLeftAsAPassThroughServesTheNextItem) {
   EXPECT_EQ(ProcOf(host.list()), ClassProcOf(host.list()));
 }
 
-bool WantsTimers(UINT message, WPARAM) { return message == WM_TIMER; }
 void Fail(HWND, UINT, WPARAM, LPARAM) { throw std::runtime_error("failed"); }
-constexpr SubclassBehaviour kFailing = {&WantsTimers, &Fail, &Fail};
+constexpr SubclassBehaviour kFailing = {{WM_TIMER, 0}, &Fail, &Fail};
 
 TEST_F(OverlayTest, ABehaviourThatThrowsStillPassesTheMessageOn) {
   HostWindows host(&state_, nullptr);
