@@ -13,6 +13,7 @@
 #include "face/xface_codec.h"
 #include "plugin/cp1250.h"
 #include "plugin/identity.h"
+#include "plugin/trace.h"
 
 namespace vizmark {
 
@@ -331,7 +332,17 @@ void TConfigDlg::DrawItem(const DRAWITEMSTRUCT& item) {
              kFaceSide, SRCAND);
 }
 
-INT_PTR CALLBACK TConfigDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK TConfigDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+  try {
+    return HandleMessage(window, message, wParam, lParam);
+  } catch (...) {
+    Trace(L"the options dialog could not handle a message");
+    return FALSE;
+  }
+}
+
+INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<TConfigDlg*>(GetWindowLongPtrW(window, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG: {

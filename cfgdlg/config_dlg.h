@@ -52,7 +52,8 @@ class TConfigDlg {
   static std::string MailLink();
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+  static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  static INT_PTR HandleMessage(HWND, UINT, WPARAM, LPARAM);
   void CreateControls();
   void CreateFonts();
   void DrawItem(const DRAWITEMSTRUCT& item);

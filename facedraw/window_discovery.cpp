@@ -29,7 +29,7 @@ HWND FindDescendant(HWND parent, const char* class_name) {
 
 }  // namespace
 
-BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) {
+BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) noexcept {
   auto* search = reinterpret_cast<ClassSearch*>(search_param);
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);

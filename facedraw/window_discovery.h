@@ -19,7 +19,7 @@ struct ClassSearch {
 
 // EnumWindows / EnumChildWindows callback: stops (FALSE) at the first window whose class
 // name is exactly `wanted`.
-BOOL CALLBACK MatchClassName(HWND window, LPARAM search);
+BOOL CALLBACK MatchClassName(HWND window, LPARAM search) noexcept;
 
 // The host's main window found by the last search among top-level windows (or none);
 // the configuration dialog's parent.

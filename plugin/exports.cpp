@@ -9,6 +9,7 @@
 #include "plugin/identity.h"
 #include "plugin/info_text.h"
 #include "plugin/lifecycle.h"
+#include "plugin/trace.h"
 
 using vizmark::MacroContext;
 
@@ -26,6 +27,7 @@ void WINAPI TBP_Initialize() noexcept {
   try {
     vizmark::StartUp();
   } catch (...) {
+    vizmark::Trace(L"start-up failed");
   }
 }
 
@@ -33,6 +35,7 @@ void WINAPI TBP_Finalize() noexcept {
   try {
     vizmark::ShutDown();
   } catch (...) {
+    vizmark::Trace(L"shut-down failed");
   }
 }
 
