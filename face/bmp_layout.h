@@ -48,4 +48,12 @@ struct BmpLayout {
 // do not lie inside the file.
 std::optional<BmpLayout> ReadBmpLayout(std::span<const unsigned char> file);
 
+// Whether run-length pixel data (RLE8, or RLE4 when `four_bits`) draws only inside a picture of
+// `width` x `height` pixels and ends as it should: every run, literal and jump stays inside the
+// rows and inside the data, and the end-of-picture code comes before the data ends. The system
+// draws whatever it makes of other data, and what it makes of it differs from one system to
+// the next.
+bool IsSoundRunLengthData(std::span<const unsigned char> data, int width, int height,
+                          bool four_bits);
+
 }  // namespace vizmark

@@ -27,48 +27,6 @@ UniqueHbitmap CreateWhiteSection(int width, int height) {
   return section;
 }
 
-// Whether run-length data draws only inside the picture and ends as it should: every run,
-// literal and jump stays inside the rows and inside the data, and the end-of-picture code
-// comes before the data ends. GDI draws whatever it makes of other data, and what it makes
-// of it differs from one system to the next.
-bool IsSoundRunLengthData(std::span<const unsigned char> data, int width, int height,
-                          bool four_bits) {
-  std::size_t at = 0;
-  int64_t x = 0, y = 0;
-  while (at + 2 <= data.size()) {
-    const unsigned count = data[at], code = data[at + 1];
-    at += 2;
-    if (count > 0) {  // a run of `count` pixels
-      if (y >= height || x + count > width) return false;
-      x += count;
-      continue;
-    }
-    switch (code) {
-      case 0:  // end of row
-        x = 0;
-        if (++y > height) return false;
-        break;
-      case 1:  // end of picture
-        return true;
-      case 2:  // a jump right and up
-        if (at + 2 > data.size()) return false;
-        x += data[at];
-        y += data[at + 1];
-        at += 2;
-        if (x > width || y >= height) return false;
-        break;
-      default: {  // `code` pixels given one by one, padded to a whole 16-bit word
-        if (y >= height || x + code > width) return false;
-        const std::size_t bytes = four_bits ? (code + 1) / 2 : code;
-        at += bytes + bytes % 2;
-        if (at > data.size()) return false;
-        x += code;
-      }
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 void TBitmap::Resize(int width, int height) {

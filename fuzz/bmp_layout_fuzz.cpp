@@ -2,7 +2,8 @@
 // will read lies inside the file: the headers, the masks and every colour the header names
 // before the pixels, and every row of uncompressed pixels (run-length data to the end of the
 // file). These sizes are worked out here again from the raw header, and the bytes are read,
-// so that ASan sees any the layout wrongly vouches for.
+// so that ASan sees any the layout wrongly vouches for. Run-length pixel data then goes
+// through the check that comes before it is drawn.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -53,5 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
   Touch(data, 14 + info);
   Touch(data + layout->pixels_at, pixels);
+  // Run-length data is checked before it is drawn; the check reads only the pixel data, which
+  // ends where the input does.
+  if (rle)
+    vizmark::IsSoundRunLengthData(std::span(data + layout->pixels_at, pixels),
+                                  static_cast<int>(width), static_cast<int>(rows),
+                                  compression == vizmark::kBmpRle4);
   return 0;
 }

@@ -228,5 +228,47 @@ TEST(BmpLayout, CutFilesAreRefusedOrStayInside) {
   }
 }
 
+// Run-length data for a picture of `width` x `height` pixels, each in a block of its own size
+// so that ASan sees a read past its end. A pair (count, value) is a run; (0, 0) ends a row,
+// (0, 1) the picture, (0, 2, dx, dy) jumps; (0, n, ...) gives n pixels, padded to a whole
+// 16-bit word.
+struct RleCase {
+  std::string name;
+  std::vector<unsigned char> data;
+  int width = 4;
+  int height = 2;
+  bool four_bits = false;
+  bool sound = false;
+};
+
+TEST(BmpLayout, RunLengthData) {
+  const std::vector<RleCase> cases = {
+      {"sound RLE8", {0, 3, 7, 8, 9, 0, 1, 4, 0, 0, 4, 5, 0, 1}, 4, 2, false, true},
+      {"sound RLE4", {3, 0x12, 0, 5, 0x12, 0x34, 0x50, 0, 0, 1}, 8, 1, true, true},
+      {"end at once, bytes after it unread", {0, 1, 0xFF}, 4, 2, false, true},
+      {"end of the last row, then the end", {4, 1, 0, 0, 0, 1}, 4, 1, false, true},
+      {"run past the row's end", {5, 1, 0, 1}, 4, 2, false, false},
+      {"run after the row is full", {4, 1, 1, 1, 0, 1}, 4, 2, false, false},
+      {"run above the top", {0, 0, 1, 1, 0, 1}, 4, 1, false, false},
+      {"end of row above the top", {0, 0, 0, 0, 0, 1}, 4, 1, false, false},
+      {"literal past the row's end", {0, 5, 1, 2, 3, 4, 5, 0, 0, 1}, 4, 2, false, false},
+      {"RLE8 literal cut by the data's end", {0, 3, 7, 8, 9}, 4, 2, false, false},
+      {"RLE4 literal cut by the data's end", {0, 5, 0x12, 0x34}, 8, 1, true, false},
+      {"no end code", {4, 1, 0, 0, 4, 1}, 4, 2, false, false},
+      {"half a pair after the data", {4, 1, 0}, 4, 2, false, false},
+      {"no data", {}, 4, 2, false, false},
+      {"jump inside, then a run to the row's end", {0, 2, 3, 1, 1, 1, 0, 1}, 4, 2, false, true},
+      {"jump to the row's end", {0, 2, 4, 0, 0, 1}, 4, 2, false, true},
+      {"jump past the row's end", {0, 2, 5, 0, 0, 1}, 4, 2, false, false},
+      {"jump above the top", {0, 2, 0, 2, 0, 1}, 4, 2, false, false},
+      {"jump with one byte of its offsets", {0, 2, 1}, 4, 2, false, false},
+      {"jump with no offsets", {0, 2}, 4, 2, false, false},
+  };
+  for (const RleCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(IsSoundRunLengthData(c.data, c.width, c.height, c.four_bits), c.sound);
+  }
+}
+
 }  // namespace
 }  // namespace vizmark
