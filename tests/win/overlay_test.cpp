@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "cfgdlg/filter_shortcut.h"
 #include "face/tbitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
@@ -266,20 +267,42 @@ TEST_F(OverlayTest, ABehaviourThatThrowsStillPassesTheMessageOn) {
   EXPECT_EQ(ProcOf(host.list()), ClassProcOf(host.list()));
 }
 
+// Key presses seen by a low-level keyboard hook, swallowed so that nothing else gets them.
+std::vector<DWORD> g_keys_down;
+LRESULT CALLBACK RecordKeyDowns(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN))
+    g_keys_down.push_back(reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode);
+  return 1;
+}
+
 // The attaching thread stuck in an attachment for longer than a stop waits: the stop gives
-// up, the stuck run attaches once free, and a start after the stop makes a run of its own.
+// up, the stuck run attaches once free but, told to stop, replays no shortcut; and a start
+// after the stop makes a run of its own.
 TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
   HostWindows host(&state_, nullptr);
+  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &RecordKeyDowns, GetModuleHandleW(nullptr), 0);
+  ASSERT_NE(hook, nullptr);
+  g_keys_down.clear();
+  FilterShortCut = VK_F9;
   std::optional<OverlayTable::Locked> held(OverlaySlots().Lock());
   StartAttachThread();
   Sleep(3000);  // the run's first try, after 2 s, waits for the table
   std::thread([] { StopAttachThread(); }).join();
+  FilterShortCut = VK_F8;  // what a new run replays
   StartAttachThread();
   held.reset();
   ASSERT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
   RemoveAllFaces();
   EXPECT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
   StopAttachThread();
+  // Keys arrive in the order sent: once this one is seen, every replay's keys were.
+  keybd_event(VK_F24, 0, 0, 0);
+  keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [] { return !g_keys_down.empty() && g_keys_down.back() == VK_F24; }, testsupport::kPatience));
+  EXPECT_EQ(g_keys_down, (std::vector<DWORD>{VK_F8, VK_F24}));
+  UnhookWindowsHookEx(hook);
+  FilterShortCut = 0;
 }
 
 TEST_F(OverlayTest, TheHundredAndFirstPanelKeepsTheHostsProcedures) {
