@@ -220,13 +220,20 @@ LRESULT CALLBACK OuterSubclass(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return CallWindowProcA(g_next_of_outer, w, m, wp, lp);
 }
 
-TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
-  HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
-  ASSERT_NE(AttachFace(&picture), nullptr);
+// Shows `picture` on the host's panel, puts OuterSubclass on top of ours and takes the face
+// off: ours stays under OuterSubclass as a pass-through.
+testing::AssertionResult LeaveOursUnderAnotherSubclass(const HostWindows& host,
+                                                       const TBitmap& picture) {
+  if (AttachFace(&picture) == nullptr) return testing::AssertionFailure() << "not attached";
   g_next_of_outer = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
   RemoveAllFaces();
+  return testing::AssertionSuccess();
+}
+
+TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
+  HostWindows host(&state_, nullptr);
+  ASSERT_TRUE(LeaveOursUnderAnotherSubclass(host, PictureOf(bar_)));
   EXPECT_EQ(ProcOf(host.header()), &OuterSubclass);
   const int paints = host.header_paints();
   Repaint(host.header());
@@ -239,10 +246,7 @@ TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
 TEST_F(OverlayTest, OursLeftAsAPassThroughServesTheNextItem) {
   HostWindows host(&state_, nullptr);
   const TBitmap picture = PictureOf(bar_);
-  ASSERT_NE(AttachFace(&picture), nullptr);
-  g_next_of_outer = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
-  RemoveAllFaces();
+  ASSERT_TRUE(LeaveOursUnderAnotherSubclass(host, picture));
   // The other subclass leaves, and ours, a pass-through now, is the panel's procedure again.
   SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_next_of_outer));
   ASSERT_EQ(ProcOf(host.header()), &SubclassProc);
