@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "cfgdlg/filter_shortcut.h"
+#include "base/cp1250.h"
+#include "base/identity.h"
+#include "base/trace.h"
 #include "face/face_bitmap.h"
 #include "face/xface_codec.h"
-#include "plugin/cp1250.h"
-#include "plugin/identity.h"
-#include "plugin/trace.h"
+#include "shortcut/filter_shortcut.h"
 
 namespace vizmark {
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "cfgdlg/filter_shortcut.h"
-#include "plugin/win_handles.h"
+#include "base/win_handles.h"
+#include "shortcut/filter_shortcut.h"
 
 namespace vizmark {
 

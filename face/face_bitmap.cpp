@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "base/win_handles.h"
 #include "face/xface_codec.h"
-#include "plugin/win_handles.h"
 
 namespace vizmark {
 

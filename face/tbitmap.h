@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "plugin/win_handles.h"
+#include "base/win_handles.h"
 
 namespace vizmark {
 

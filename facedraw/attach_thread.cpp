@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/trace.h"
+#include "base/win_handles.h"
 #include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
-#include "plugin/trace.h"
-#include "plugin/win_handles.h"
 
 namespace vizmark {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "base/win_handles.h"
+#include "base/window_subclass.h"
 #include "facedraw/shortcut_replay.h"
-#include "facedraw/window_subclass.h"
-#include "plugin/win_handles.h"
 
 namespace vizmark {
 

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "cfgdlg/filter_shortcut.h"
+#include "shortcut/filter_shortcut.h"
+#include "shortcut/key_events.h"
 
 namespace vizmark {
 

@@ -1,22 +1,7 @@
 // Replaying the filter's shortcut as key presses, so that the host runs the filter.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 namespace vizmark {
-
-struct KeyEvent {
-  uint8_t virtual_key;
-  bool release;
-  // Sent with the extended-key flag: the key, not the keypad's one of the same scan code.
-  bool extended = false;
-  bool operator==(const KeyEvent&) const = default;
-};
-
-// The presses and releases that type `shortcut`: Ctrl, Shift, Alt (those it has), the key
-// (extended where IsExtendedKey says), then the releases in reverse order. Nothing for 0.
-std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut);
 
 // Sends FilterShortCut, as it is at the moment of the call, to whatever has the focus.
 void ReplayFilterShortCut();

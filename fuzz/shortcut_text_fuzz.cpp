@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cfgdlg/filter_shortcut.h"
+#include "shortcut/filter_shortcut.h"
 
 namespace {
 // A layout that, like real ones, gives one name to keys sharing a scan code unless asked for

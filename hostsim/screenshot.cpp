@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "plugin/win_handles.h"
+#include "base/win_handles.h"
 
 namespace hostsim {
 

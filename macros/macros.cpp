@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "plugin/identity.h"
+#include "base/identity.h"
 
 namespace vizmark {
 

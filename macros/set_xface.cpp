@@ -4,12 +4,12 @@
 #include <new>
 #include <string_view>
 
+#include "base/cp1250.h"
+#include "base/win_handles.h"
 #include "face/face_bitmap.h"
 #include "face/tbitmap.h"
 #include "macros/macro_text.h"
 #include "macros/macros.h"
-#include "plugin/cp1250.h"
-#include "plugin/win_handles.h"
 
 namespace vizmark {
 

@@ -4,12 +4,12 @@
 
 #include <cstdint>
 
+#include "base/identity.h"
+#include "base/trace.h"
 #include "macros/macros.h"
 #include "plugin/host_buffer.h"
-#include "plugin/identity.h"
 #include "plugin/info_text.h"
 #include "plugin/lifecycle.h"
-#include "plugin/trace.h"
 
 using vizmark::MacroContext;
 

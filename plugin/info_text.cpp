@@ -3,8 +3,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "plugin/cp1250.h"
-#include "plugin/identity.h"
+#include "base/cp1250.h"
+#include "base/identity.h"
 
 namespace vizmark {
 

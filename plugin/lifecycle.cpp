@@ -1,12 +1,12 @@
 #include "plugin/lifecycle.h"
 
+#include "base/window_subclass.h"
 #include "cfgdlg/config_dlg.h"
 #include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
 #include "facedraw/window_discovery.h"
-#include "facedraw/window_subclass.h"
 
 namespace vizmark {
 

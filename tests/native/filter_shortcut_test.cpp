@@ -1,8 +1,8 @@
-#include "cfgdlg/filter_shortcut.h"
+#include "shortcut/filter_shortcut.h"
 
 #include <gtest/gtest.h>
 
-#include "facedraw/shortcut_replay.h"
+#include "shortcut/key_events.h"
 
 namespace vizmark {
 namespace {

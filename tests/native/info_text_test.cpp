@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/identity.h"
+#include "base/identity.h"
 
 namespace vizmark {
 namespace {

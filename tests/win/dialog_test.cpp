@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "base/cp1250.h"
+#include "base/win_handles.h"
 #include "cfgdlg/config_dlg.h"
 #include "hostsim/plugin_module.h"
-#include "plugin/cp1250.h"
-#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <stdexcept>
 #include <thread>
 
-#include "cfgdlg/filter_shortcut.h"
+#include "base/window_subclass.h"
 #include "face/tbitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
 #include "facedraw/window_discovery.h"
-#include "facedraw/window_subclass.h"
 #include "hostsim/host_windows.h"
+#include "shortcut/filter_shortcut.h"
 #include "tests/win/win_test_support.h"
 
 namespace vizmark {

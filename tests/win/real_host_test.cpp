@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/template_runner.h"
-#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "base/win_handles.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
-#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

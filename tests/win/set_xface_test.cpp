@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
+#include "base/win_handles.h"
 #include "face/xface_codec.h"
 #include "hostsim/context_object.h"
 #include "hostsim/plugin_module.h"
-#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "cfgdlg/config_dlg.h"
-#include "cfgdlg/filter_shortcut.h"
 #include "cfgdlg/settings_store.h"
 #include "facedraw/shortcut_replay.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
-#include "plugin/win_handles.h"
+#include "shortcut/filter_shortcut.h"
+#include "shortcut/key_events.h"
 #include "tests/win/win_test_support.h"
 
 namespace vizmark {

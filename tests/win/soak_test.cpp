@@ -15,11 +15,11 @@
 #include <string>
 #include <thread>
 
+#include "base/win_handles.h"
 #include "hostsim/context_object.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/template_runner.h"
-#include "plugin/win_handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/win_handles.h"
 #include "hostsim/host_windows.h"
-#include "plugin/win_handles.h"
 
 namespace testsupport {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/win_handles.h"
+#include "base/win_handles.h"
 
 namespace testing {
 class AssertionResult;

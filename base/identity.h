@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "plugin/cp1250.h"
+#include "base/cp1250.h"
 
 namespace vizmark {
 

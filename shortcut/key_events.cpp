@@ -1,5 +1,6 @@
-#include "cfgdlg/filter_shortcut.h"
-#include "facedraw/shortcut_replay.h"
+#include "shortcut/key_events.h"
+
+#include "shortcut/filter_shortcut.h"
 
 namespace vizmark {
 

@@ -1,4 +1,4 @@
-#include "cfgdlg/filter_shortcut.h"
+#include "shortcut/filter_shortcut.h"
 
 namespace vizmark {
 

@@ -1,10 +1,10 @@
-#include "facedraw/window_subclass.h"
+#include "base/window_subclass.h"
 
 #include <array>
 #include <atomic>
 #include <mutex>
 
-#include "plugin/trace.h"
+#include "base/trace.h"
 
 namespace vizmark {
 
