@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "base/cp1250.h"
+#include "base/version.h"
 
 namespace vizmark {
 
 inline constexpr std::string_view kDisplayName = "Vizmark";
-inline constexpr std::string_view kVersion = "1.5";
 
 inline constexpr std::string_view kAuthorName = "Zespół Vizmark"_cp1250;
 inline constexpr std::string_view kAuthorEmail = "vizmark@example.org";

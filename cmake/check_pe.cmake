@@ -1,6 +1,7 @@
 # Reads a DLL's export and import tables with objdump and fails when the exports are not
-# exactly the committed list or when a DLL outside the system's own is imported.
-# cmake -DOBJDUMP=... -DDLL=... -DEXPORTS=list.txt -P check_pe.cmake
+# exactly the names the module-definition file lists under EXPORTS, or when a DLL outside the
+# system's own is imported.
+# cmake -DOBJDUMP=... -DDLL=... -DEXPORTS=Module.def -P check_pe.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(_system_dlls
@@ -24,7 +25,27 @@ foreach(_line IN LISTS _lines)
   endif()
 endforeach()
 list(SORT _exports)
-file(STRINGS ${EXPORTS} _expected)
+# The .def's EXPORTS section: one name a line, maybe followed by "@ordinal" or other words;
+# ";" starts a comment.
+file(STRINGS ${EXPORTS} _def_lines)
+set(_expected "")
+set(_in_exports FALSE)
+foreach(_line IN LISTS _def_lines)
+  string(REGEX REPLACE ";.*" "" _line "${_line}")
+  string(STRIP "${_line}" _line)
+  if(_line MATCHES "^(EXPORTS|LIBRARY|NAME|SECTIONS|HEAPSIZE|STACKSIZE|VERSION)( |$)")
+    if(CMAKE_MATCH_1 STREQUAL "EXPORTS")
+      set(_in_exports TRUE)
+    else()
+      set(_in_exports FALSE)
+    endif()
+  elseif(_in_exports AND _line MATCHES "^([A-Za-z_][A-Za-z0-9_@]*)")
+    list(APPEND _expected "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(NOT _expected)
+  message(FATAL_ERROR "${EXPORTS} lists no exports")
+endif()
 list(SORT _expected)
 if(NOT _exports STREQUAL _expected)
   message(FATAL_ERROR "${DLL} exports\n  ${_exports}\nbut must export exactly\n  ${_expected}")

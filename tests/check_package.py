@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """check_package.py ZIP: the release package holds what a user needs, and both DLLs are
-what they claim: the right machine in their PE header and version 1.5 in their version
-resource."""
+what they claim: the right machine in their PE header and, in their version resource, the
+version that CMakeLists.txt's project() gives."""
+import pathlib
+import re
 import struct
 import sys
 import zipfile
@@ -10,6 +12,12 @@ MACHINES = {"x86": 0x014C, "x64": 0x8664}
 REQUIRED = ["LICENSE", "COMPFACE-NOTICE.txt", "CHANGELOG.md", "docs/guide-en.md",
             "docs/guide-pl.md", "docs/images/config-dialog.png", "docs/images/header-panel.png",
             "sample/face.bmp", "sample/face.txt"]
+
+
+def project_version():
+    cmake = (pathlib.Path(__file__).resolve().parent.parent / "CMakeLists.txt").read_text()
+    return tuple(int(part) for part in re.search(r"^project\(Vizmark VERSION ([0-9.]+)", cmake,
+                                                  re.MULTILINE).group(1).split("."))
 
 
 def fail(message):
@@ -48,8 +56,9 @@ def main(path):
             found = struct.unpack_from("<H", dll, pe + 4)[0]
             if found != machine:
                 fail(f"{name} is for machine {found:#x}, not {machine:#x}")
-            if file_version(dll)[:2] != (1, 5):
-                fail(f"{name} has version {file_version(dll)}, not 1.5")
+            expected = project_version()
+            if file_version(dll)[:len(expected)] != expected:
+                fail(f"{name} has version {file_version(dll)}, not {expected}")
             if "Vizmark.tbp".encode("utf-16-le") not in dll:
                 fail(f"{name}'s version resource does not name Vizmark.tbp")
     print(f"{path}: both DLLs, guides, notices and the sample face are in place")
