@@ -22,16 +22,40 @@ using UniqueHandleOf =
     std::unique_ptr<std::remove_pointer_t<Handle>, HandleDeleter<Handle, Release>>;
 
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
-inline void CloseKernelHandle(HANDLE handle) noexcept {
-  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-}
 
 using UniqueHdc = UniqueHandleOf<HDC, &DeleteDC>;                 // CreateCompatibleDC
 using UniqueHbitmap = UniqueHandleOf<HBITMAP, &DeleteGdiObject>;  // CreateDIBSection...
 using UniqueHfont = UniqueHandleOf<HFONT, &DeleteGdiObject>;      // CreateFont...
 using UniqueHkey = UniqueHandleOf<HKEY, &RegCloseKey>;            // RegCreateKeyEx...
-using UniqueHandle = UniqueHandleOf<HANDLE, &CloseKernelHandle>;  // CreateFile, events, threads
 using UniqueHmodule = UniqueHandleOf<HMODULE, &FreeLibrary>;      // LoadLibrary
+
+// A kernel handle (CreateFile, events, threads, snapshots). Some calls fail with null, some
+// with INVALID_HANDLE_VALUE: both are kept as empty, so one test of the owner tells.
+class UniqueHandle {
+ public:
+  UniqueHandle() noexcept = default;
+  explicit UniqueHandle(HANDLE handle) noexcept : handle_(Valid(handle)) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  ~UniqueHandle() { reset(); }
+
+  HANDLE get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != nullptr; }
+  HANDLE release() noexcept { return std::exchange(handle_, nullptr); }
+  void reset(HANDLE handle = nullptr) noexcept {
+    const HANDLE old = std::exchange(handle_, Valid(handle));
+    if (old != nullptr && old != handle_) CloseHandle(old);
+  }
+
+ private:
+  static HANDLE Valid(HANDLE handle) noexcept {
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+  }
+  HANDLE handle_ = nullptr;
+};
 
 // A window's device context (GetDC), released to its window (ReleaseDC).
 class WindowDc {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "base/dib.h"
 #include "base/win_handles.h"
 #include "face/xface_codec.h"
 
@@ -32,12 +33,7 @@ HBITMAP CreateFaceBitmap(void** bits) {
     BITMAPINFOHEADER header;
     RGBQUAD colours[2];
   } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = kFaceSide;
-  info.header.biHeight = -kFaceSide;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 1;
-  info.header.biCompression = BI_RGB;
+  info.header = TopDownDibHeader(kFaceSide, kFaceSide, 1);
   info.header.biClrUsed = 2;
   info.header.biClrImportant = 2;
   info.colours[0] = {255, 255, 255, 0};  // white
@@ -88,12 +84,7 @@ bool DrawIntoFace(TBitmap& source, uint8_t* rows) {
       return false;
   }
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kFaceSide;
-  info.bmiHeader.biHeight = -kFaceSide;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = TopDownDibHeader(kFaceSide, kFaceSide, 32);
   uint32_t pixels[kFaceSide * kFaceSide];
   {
     UniqueHdc dc(CreateCompatibleDC(nullptr));

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "base/dib.h"
+#include "base/trace.h"
 #include "face/bmp_layout.h"
 
 namespace vizmark {
@@ -14,16 +16,14 @@ namespace {
 
 UniqueHbitmap CreateWhiteSection(int width, int height) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = TopDownDibHeader(width, height, 32);
   void* bits = nullptr;
   UniqueHbitmap section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (section && bits != nullptr)
-    std::memset(bits, 0xFF, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  if (!section || bits == nullptr) {
+    Trace(L"GDI made no picture");
+    return nullptr;
+  }
+  std::memset(bits, 0xFF, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
   return section;
 }
 
@@ -37,20 +37,11 @@ void TBitmap::Resize(int width, int height) {
   if (width_ > 0 && height_ > 0) bitmap_ = CreateWhiteSection(width_, height_);
 }
 
-bool TBitmap::LoadFromFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || file.get() == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-      size.QuadPart > static_cast<LONGLONG>(kMaxBmpFileBytes))
-    return false;
-  std::vector<unsigned char> bytes(static_cast<size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-      read != bytes.size())
-    return false;
-  file.reset();
+bool TBitmap::LoadFromFile(const FilePath& path) {
+  const std::optional<std::vector<unsigned char>> file =
+      ReadWholeFile(path, FILE_SHARE_READ, kMaxBmpFileBytes);
+  if (!file) return false;
+  const std::vector<unsigned char>& bytes = *file;
   const std::optional<BmpLayout> bmp = ReadBmpLayout(bytes);
   if (!bmp) return false;
   const int width = bmp->width;
@@ -118,6 +109,7 @@ void TBitmap::Assign(const TBitmap* other) {
              BitBlt(to.get(), 0, 0, other->width_, other->height_, from.get(), 0, 0, SRCCOPY);
   }
   if (!copied) {
+    Trace(L"GDI could not copy a picture");
     Resize(0, 0);
     return;
   }

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-#include <string>
-
+#include "base/file_read.h"
 #include "base/win_handles.h"
 
 namespace vizmark {
@@ -27,10 +26,11 @@ class TBitmap {
   HBITMAP Handle() const { return bitmap_.get(); }
   bool Empty() const { return !bitmap_; }
 
-  // Loads a BMP file; false, and the picture unchanged, when the file is missing,
-  // unreadable or not a BMP that can be loaded safely (see ReadBmpLayout), or when its
-  // run-length data would draw outside the picture or has no end.
-  bool LoadFromFile(const std::string& path);
+  // Loads a BMP file (read with others allowed to read it too); false, and the picture
+  // unchanged, when the file is missing, unreadable, no file on a disk, or not a BMP that can be
+  // loaded safely (see ReadBmpLayout), or when its run-length data would draw outside the picture
+  // or has no end.
+  bool LoadFromFile(const FilePath& path);
 
   // An independent copy of `other`; none or an empty one, or a copy GDI cannot make, makes
   // this picture empty.

@@ -30,20 +30,20 @@ void StoreResult(MacroContext* context, std::string_view text) {
 
 }  // namespace
 
-std::string BuildMacroList(std::span<const MacrosDefStruct> table) {
+std::string BuildMacroList(std::span<const MacroEntry> table) {
   std::string list;
-  for (const MacrosDefStruct& entry : table) {
+  for (const MacroEntry& entry : table) {
     list.append(entry.name);
     list.append("\r\n");
   }
   return list;
 }
 
-int32_t ExecMacro(std::span<const MacrosDefStruct> table, const char* name, int32_t nameLength,
+int32_t ExecMacro(std::span<const MacroEntry> table, const char* name, int32_t nameLength,
                   MacroContext* context, MacroContext* params) noexcept {
   if (nameLength < 1 || name == nullptr || context == nullptr) return -1;
-  const MacrosDefStruct* found = nullptr;
-  for (const MacrosDefStruct& entry : table) {
+  const MacroEntry* found = nullptr;
+  for (const MacroEntry& entry : table) {
     if (NameMatches(name, entry.name)) {
       found = &entry;
       break;

@@ -15,7 +15,8 @@ namespace vizmark {
 // included, is result text.
 using MacroHandler = void (*)(std::string& result, MacroContext* context, MacroContext* params);
 
-struct MacrosDefStruct {
+// One macro: the name templates call it by and the code that expands it.
+struct MacroEntry {
   std::string_view name;
   MacroHandler handler;
 };
@@ -26,7 +27,7 @@ void XFaceVersionHandler(std::string& result, MacroContext* context, MacroContex
 
 // The plug-in's three macros. The order is the order of the macro list and of the name
 // comparison.
-extern const std::array<MacrosDefStruct, 3> MacroTable;
+extern const std::array<MacroEntry, 3> MacroTable;
 
 // The characters doubled inside a quoted argument of host macro text.
 inline constexpr std::string_view MacroSpecialChars = "\"%";
@@ -35,12 +36,12 @@ inline constexpr std::string_view MacroSpecialChars = "\"%";
 inline constexpr std::string_view kMacroFailedMessage = "X-Face Error: internal error!";
 
 // Each name followed by CR LF, in table order.
-std::string BuildMacroList(std::span<const MacrosDefStruct> table);
+std::string BuildMacroList(std::span<const MacroEntry> table);
 
 // Runs the macro named `name` (zero-terminated, compared ignoring ASCII case) and stores its
 // expansion as item 0 of `context`. Returns 0, or -1 when no entry matches (nothing is
 // called then). No exception leaves it.
-int32_t ExecMacro(std::span<const MacrosDefStruct> table, const char* name, int32_t nameLength,
+int32_t ExecMacro(std::span<const MacroEntry> table, const char* name, int32_t nameLength,
                   MacroContext* context, MacroContext* params) noexcept;
 
 // The most ReadItemText reads of one item. Headers and paths are far shorter; the limit

@@ -1,11 +1,13 @@
 #include <windows.h>
 
-#include <memory>
-#include <new>
+#include <algorithm>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/cp1250.h"
-#include "base/win_handles.h"
+#include "base/file_read.h"
 #include "face/face_bitmap.h"
 #include "face/tbitmap.h"
 #include "macros/macro_text.h"
@@ -29,36 +31,19 @@ std::string NotABitmap(std::string_view path) {
   return "X-Face Error: Can't load bitmap file: \"" + std::string(path) + "\"";
 }
 
-bool IsExistingFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsExtension(std::string_view extension, const char* wanted) {
   return lstrcmpiA(std::string(extension).c_str(), wanted) == 0;
 }
 
-// The file's bytes up to the first zero byte; false when it cannot be read. It is opened
-// without sharing, as the text must not change while it is read.
-bool ReadTextFile(const std::string& path, std::string& text) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || file.get() == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER end{};
-  const LARGE_INTEGER start{};
-  if (!SetFilePointerEx(file.get(), start, &end, FILE_END) ||
-      !SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN))
-    return false;
+// The file's bytes up to the first zero byte; none when it cannot be read. Others may read it
+// meanwhile, but no one may write it: the text must not change while it is read.
+std::optional<std::string> ReadTextFile(const FilePath& path) {
   // A face takes a few hundred bytes; a file of more than this is no face text.
-  if (end.QuadPart < 0 || end.QuadPart > kMaxItemBytes) return false;
-  const auto length = static_cast<DWORD>(end.QuadPart);
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
-  if (!buffer) return false;
-  DWORD read = 0;
-  if (!ReadFile(file.get(), buffer.get(), length, &read, nullptr)) return false;
-  buffer[read] = '\0';
-  text.assign(buffer.get());
-  return true;
+  const std::optional<std::vector<unsigned char>> bytes =
+      ReadWholeFile(path, FILE_SHARE_READ, static_cast<std::size_t>(kMaxItemBytes));
+  if (!bytes) return std::nullopt;
+  const auto* text = reinterpret_cast<const char*>(bytes->data());
+  return std::string(text, std::find(text, text + bytes->size(), '\0'));
 }
 
 void AskHostToSetHeader(MacroContext* context, std::string_view header_text) {
@@ -73,8 +58,10 @@ void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* p
     result = kTooFewParameters;
     return;
   }
+  // The path comes in the system's code page; the messages quote it as it came.
   const std::string path = ReadItemText(params, 0);
-  if (!IsExistingFile(path)) {
+  const FilePath file = FilePathFromSystemText(path);
+  if (!IsExistingFile(file)) {
     result = NotFound(path);
     return;
   }
@@ -82,7 +69,7 @@ void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* p
 
   if (IsExtension(extension, ".BMP")) {
     TBitmap picture;
-    if (!picture.LoadFromFile(path)) {
+    if (!picture.LoadFromFile(file)) {
       result = NotABitmap(path);
       return;
     }
@@ -96,12 +83,12 @@ void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* p
   }
 
   if (IsExtension(extension, ".TXT")) {
-    std::string header_text;
-    if (!ReadTextFile(path, header_text)) {
+    const std::optional<std::string> header_text = ReadTextFile(file);
+    if (!header_text) {
       result = CannotRead(path);
       return;
     }
-    AskHostToSetHeader(context, header_text);
+    AskHostToSetHeader(context, *header_text);
     return;
   }
 

@@ -16,13 +16,13 @@ namespace {
 
 using hostsim::ContextObject;
 
-int32_t Exec(std::span<const MacrosDefStruct> table, const char* name, ContextObject& context,
+int32_t Exec(std::span<const MacroEntry> table, const char* name, ContextObject& context,
              ContextObject& params) {
   return ExecMacro(table, name, static_cast<int32_t>(std::strlen(name)), &context, &params);
 }
 
 TEST(MacroList, IsEveryNameWithCrLfInTableOrder) {
-  constexpr MacrosDefStruct kNames[] = {
+  constexpr MacroEntry kNames[] = {
       {"DisplayXFace", nullptr}, {"SetXFace", nullptr}, {"XFaceVersion", nullptr}};
   const std::string list = BuildMacroList(kNames);
   EXPECT_EQ(list, "DisplayXFace\r\nSetXFace\r\nXFaceVersion\r\n");
@@ -38,7 +38,7 @@ void Throw(std::string& result, MacroContext*, MacroContext*) {
   result = "half-built";
   throw std::runtime_error("boom");
 }
-constexpr MacrosDefStruct kProbeTable[] = {
+constexpr MacroEntry kProbeTable[] = {
     {"DisplayXFace", &MarkFirst},
     {"DisplayXFace", &MarkSecond},  // never reached: the first match wins
     {"Empty", &LeaveEmpty},
@@ -119,7 +119,7 @@ TEST(XFaceVersion, ExpandsToNameAndVersionWhateverTheParameters) {
   for (std::vector<std::string> args :
        {std::vector<std::string>{}, std::vector<std::string>{"x", "y"}}) {
     ContextObject context, params({}, args);
-    constexpr MacrosDefStruct kVersionOnly[] = {{"XFaceVersion", &XFaceVersionHandler}};
+    constexpr MacroEntry kVersionOnly[] = {{"XFaceVersion", &XFaceVersionHandler}};
     ASSERT_EQ(Exec(kVersionOnly, "xfaceVERSION", context, params), 0);
     EXPECT_EQ(context.items.at(0), "Vizmark 1.5");
   }

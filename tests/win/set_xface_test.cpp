@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/win_handles.h"
 #include "face/xface_codec.h"
@@ -266,16 +268,108 @@ TEST_F(SetXFaceTest, ATextFileIsTakenVerbatimAndEscaped) {
   }
 }
 
-TEST_F(SetXFaceTest, ATextFileHeldOpenCannotBeRead) {
+// Another program that only reads the file (a virus scanner, an indexer) lets us read it too;
+// one that writes it, or shares it with nobody, keeps it to itself until it lets go.
+TEST_F(SetXFaceTest, ATextFileHeldOpenIsReadUnlessTheOtherOpenerForbidsIt) {
   const std::string path = dir_.File("busy.txt");
   ASSERT_TRUE(testsupport::WriteFileBytes(path, "face"));
-  vizmark::UniqueHandle held(
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Run({path}), "X-Face Error: Can't read file: \"" + path + "\"");
-  EXPECT_TRUE(host_.evaluated.empty());
-  held.reset();
-  EXPECT_EQ(Run({path}), "");
+  const std::string cannot_read = "X-Face Error: Can't read file: \"" + path + "\"";
+  const struct {
+    DWORD access, share;
+    bool readable;
+  } cases[] = {
+      {GENERIC_READ, FILE_SHARE_READ, true},
+      {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, true},
+      {GENERIC_READ, 0, false},
+      {GENERIC_WRITE, 0, false},
+      {GENERIC_WRITE, FILE_SHARE_READ, false},
+  };
+  for (const auto& [access, share, readable] : cases) {
+    vizmark::UniqueHandle held(
+        CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(Run({path}), readable ? "" : cannot_read) << std::hex << access << " " << share;
+    EXPECT_EQ(host_.evaluated.size(), readable ? 1u : 0u);
+    held.reset();
+    EXPECT_EQ(Run({path}), "");
+    EXPECT_EQ(host_.evaluated, std::vector<std::string>{"%SETHEADER(\"X-Face\", \"face\")%-"});
+  }
+}
+
+// A device is no file: whatever its extension, it gives the message of that kind of file at
+// once, without reading from it (NUL would give an empty face, COM1 could wait for a line).
+TEST_F(SetXFaceTest, ADeviceNameIsNoFile) {
+  for (const char* name : {"NUL", "nul", "COM1", "CON", "AUX", "LPT1"}) {
+    for (const char* extension : {".txt", ".bmp"}) {
+      const std::string path = dir_.File(std::string(name) + extension);
+      const std::string expected = extension == std::string(".txt")
+                                       ? "X-Face Error: Can't read file: \"" + path + "\""
+                                       : "X-Face Error: Can't load bitmap file: \"" + path + "\"";
+      EXPECT_EQ(Run({path}), expected);
+      EXPECT_TRUE(host_.evaluated.empty()) << path;
+    }
+  }
+}
+
+// A folder chain under `base`, made and removed with the wide calls, deep enough that the
+// file named `name` in its last folder has a path of exactly `length` characters.
+class DeepFolder {
+ public:
+  DeepFolder(const std::string& base, const std::string& name, std::size_t length) {
+    std::string path = base;
+    while (path.size() + 1 + name.size() < length) {
+      const std::size_t left = length - path.size() - 1 - name.size();
+      // Each folder name at most 100 characters, and never leave less than 2 for the next.
+      std::size_t part = std::min<std::size_t>(left - 1, 100);
+      if (left - 1 - part == 1) --part;
+      path += "\\" + std::string(part, 'd');
+      if (!CreateDirectoryW(Long(path).c_str(), nullptr)) return;
+      folders_.push_back(path);
+    }
+    file_ = path + "\\" + name;
+  }
+  ~DeepFolder() {
+    DeleteFileW(Long(file_).c_str());
+    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+      RemoveDirectoryW(Long(*folder).c_str());
+  }
+  const std::string& file() const { return file_; }
+  bool Write(const std::string& bytes) const {
+    vizmark::UniqueHandle file(CreateFileW(Long(file_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+  }
+
+ private:
+  static std::wstring Long(const std::string& path) {
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+  }
+  std::vector<std::string> folders_;
+  std::string file_;
+};
+
+TEST_F(SetXFaceTest, APathLongerThanMaxPathWorks) {
+  ASSERT_TRUE(testsupport::WriteBmp(dir_.File("short.bmp"), 48, 48, 1, false, Smiley));
+  const std::pair<const char*, std::string> cases[] = {
+      {"face.txt", " text face"},
+      {"face.bmp", testsupport::ReadFileBytes(dir_.File("short.bmp"))},
+  };
+  const std::string base = dir_.File("x").substr(0, dir_.File("x").size() - 2);
+  for (const auto& [name, bytes] : cases) {
+    const DeepFolder deep(base, name, 339);
+    ASSERT_EQ(deep.file().size(), 339u);
+    ASSERT_TRUE(deep.Write(bytes));
+    EXPECT_EQ(Run({deep.file()}), "") << name;
+    ASSERT_EQ(host_.evaluated.size(), 1u) << name;
+    if (std::string(name) == "face.txt")
+      EXPECT_EQ(host_.composed_xface.value_or(""), bytes);
+    else
+      EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
+  }
 }
 
 TEST_F(SetXFaceTest, TheSampleFaceGivesItsOwnHeader) {
