@@ -2,6 +2,7 @@
 
 #include "face/face_bitmap.h"
 #include "face/tbitmap.h"
+#include "face/xface_codec.h"
 #include "facedraw/window_discovery.h"
 #include "macros/macros.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr std::string_view kReadHeaderRequest = "%OHEADER(\"X-Face\")%-";
 constexpr std::string_view kConvertError = "X-Face: Convert header error";
 constexpr std::string_view kDisplayError = "X-Face: Display image error";
-constexpr int kFaceSize = 48;
 
 }  // namespace
 
@@ -24,8 +24,8 @@ void DisplayXFaceHandler(std::string& result, MacroContext* context, MacroContex
 
   // The picture lives for this call only; the overlay keeps its own copy.
   TBitmap picture;
-  picture.SetWidth(kFaceSize);
-  picture.SetHeight(kFaceSize);
+  picture.SetWidth(kFaceSide);
+  picture.SetHeight(kFaceSide);
   const int32_t status = XFaceToBitmap(header, picture);
   if (status < 0) {
     // A header that does not decode is the message's fault; a picture GDI cannot make or
