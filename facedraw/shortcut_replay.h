@@ -4,8 +4,8 @@
 // and sent by a thread of ours: only while the top-level window holding the message list is
 // the foreground window, not minimised, and no modifier key is held down. So the keys never
 // reach another program, our own dialog or another window of the host, and never mix with
-// keys the user is holding. Asking returns at once; asking again while a replay waits
-// changes nothing but the list it is for (one replay follows, not several).
+// keys the user is holding. Asking returns at once; asking again while a replay waits makes
+// no second one: it only names the list again and starts the wait for held keys anew.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +16,9 @@ namespace vizmark {
 
 // Asks for FilterShortCut, as it is when the keys go, to be typed into `list`'s top-level
 // window. A replay held back while another window has the foreground waits until the list's
-// window comes back; one held back by a modifier key is dropped once the key has been down
-// for a few seconds. Nothing when FilterShortCut is 0 or replays are stopped.
+// window comes back; one held back by a modifier key is dropped after 5 s (counted from the
+// latest request, or from the window's return). Nothing when FilterShortCut is 0 or replays are
+// stopped.
 void ReplayFilterShortCut(HWND list);
 
 // Types `shortcut` into whatever has the keyboard focus now: all its presses and releases
