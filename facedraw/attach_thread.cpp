@@ -35,16 +35,16 @@ std::vector<Run> g_late;  // stopped, but not yet ended when last waited for
 // stop and the replay exclude each other.
 std::mutex g_replay_lock;
 
-void ReplayUnlessStopped(HANDLE stop) {
+void ReplayUnlessStopped(HANDLE stop, HWND list) {
   std::lock_guard<std::mutex> guard(g_replay_lock);
-  if (WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) ReplayFilterShortCut();
+  if (WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) ReplayFilterShortCut(list);
 }
 
 void Attach(HANDLE stop) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (WaitForSingleObject(stop, kPauseMs) != WAIT_TIMEOUT) return;
-    if (AttachFace(nullptr)) {
-      ReplayUnlessStopped(stop);
+    if (const auto item = AttachFace(nullptr)) {
+      ReplayUnlessStopped(stop, item->list());
       return;
     }
   }

@@ -42,7 +42,7 @@ void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
   if (items.empty()) return;
   if (timer == kHideTimer)
     for (const auto& item : items) item->HideFace();
-  if (timer == kReplayTimer) ReplayFilterShortCut();
+  if (timer == kReplayTimer) ReplayFilterShortCut(list);
 }
 
 constexpr SubclassBehaviour kListBehaviour = {{WM_TIMER, 0}, &BeforeListTimer, nullptr};

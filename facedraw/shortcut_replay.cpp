@@ -1,17 +1,221 @@
 #include "facedraw/shortcut_replay.h"
 
-#include <windows.h>
+#include <mutex>
+#include <utility>
+#include <vector>
 
+#include "base/trace.h"
+#include "base/win_handles.h"
 #include "shortcut/filter_shortcut.h"
 #include "shortcut/key_events.h"
 
 namespace vizmark {
 
-void ReplayFilterShortCut() {
-  for (const KeyEvent& event : ShortCutKeyEvents(FilterShortCut.load()))
-    keybd_event(
-        event.virtual_key, 0,
-        (event.release ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0), 0);
+namespace {
+
+// How often the sending thread looks at the foreground window and the modifier keys. Polling
+// needs nothing but a wait on the thread's stop event, which also ends it at once; a WinEvent
+// hook would need a message loop on the thread and still no word about the keys. The thread
+// exists only while a replay waits, and 50 ms is below what a user notices.
+constexpr DWORD kPollMs = 50;
+// A replay waits this long for the user to let go of a modifier key, counted from the latest
+// request (or from the list's window coming back to the foreground), then is dropped. Extending
+// a selection with Shift and the arrows asks again at each move, so a replay follows the last
+// one; a key held still longer is doing something else, where the filter's shortcut, arriving
+// at its release, would come as a surprise.
+constexpr ULONGLONG kHeldLimitMs = 5000;
+// Stopping waits for one look, or one SendInput call, to finish; this is a safety net.
+constexpr DWORD kStopWaitMs = 10000;
+
+// One sending thread and its own stop event. A thread that did not end in time when stopped
+// keeps both, and a later one is made beside it.
+struct Sender {
+  UniqueHandle stop;
+  UniqueHandle thread;
+};
+
+std::mutex g_lock;  // guards everything below
+bool g_refused = false;
+bool g_pending = false;
+HWND g_list = nullptr;
+ULONGLONG g_since = 0;   // the latest request, or the list's window's return to the foreground
+bool g_serving = false;  // g_current's thread runs and will see the next request
+Sender g_current;
+std::vector<Sender> g_late;  // stopped, or done, but not yet seen ended
+
+bool ModifierHeld() {
+  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
+    if (GetAsyncKeyState(key) < 0) return true;
+  return false;
+}
+
+bool Stopped(HANDLE stop) { return WaitForSingleObject(stop, 0) != WAIT_TIMEOUT; }
+
+void Serve(HANDLE stop) {
+  for (;;) {
+    HWND list;
+    ULONGLONG since;
+    {
+      std::lock_guard<std::mutex> guard(g_lock);
+      // A stopped thread no longer speaks for g_serving: a newer one may.
+      if (Stopped(stop)) return;
+      if (!g_pending) {
+        g_serving = false;
+        return;
+      }
+      list = g_list;
+      since = g_since;
+    }
+    const HWND window = GetAncestor(list, GA_ROOT);
+    const bool in_front = window != nullptr && GetForegroundWindow() == window && !IsIconic(window);
+    if (in_front && !ModifierHeld()) {
+      bool send = false;
+      {
+        std::lock_guard<std::mutex> guard(g_lock);
+        if (Stopped(stop)) return;
+        send = g_pending && g_list == list;
+        if (send) g_pending = false;
+      }
+      if (send) SendShortCutKeys(FilterShortCut.load());
+      continue;
+    }
+    {
+      std::lock_guard<std::mutex> guard(g_lock);
+      if (Stopped(stop)) return;
+      if (g_pending && g_list == list) {
+        if (!IsWindow(list)) {
+          g_pending = false;
+          Trace(L"a replay was dropped: the message list is gone");
+        } else if (!in_front) {
+          g_since = GetTickCount64();
+        } else if (GetTickCount64() - since >= kHeldLimitMs) {
+          g_pending = false;
+          Trace(L"a replay was dropped: a modifier key stayed down");
+        }
+      }
+    }
+    if (WaitForSingleObject(stop, kPollMs) != WAIT_TIMEOUT) return;
+  }
+}
+
+DWORD WINAPI SendingThread(LPVOID stop_event) {
+  const HANDLE stop = static_cast<HANDLE>(stop_event);
+  try {
+    Serve(stop);
+  } catch (...) {
+    Trace(L"the replaying thread failed");
+    try {
+      std::lock_guard<std::mutex> guard(g_lock);
+      if (!Stopped(stop)) g_pending = g_serving = false;
+    } catch (...) {
+    }
+  }
+  // The thread holds its own reference to the module (taken when it was made), so the code
+  // it is running cannot be unloaded under it.
+  HMODULE self = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&SendingThread), &self);
+  FreeLibraryAndExitThread(self, 0);
+}
+
+bool Running(const Sender& sender) {
+  return sender.thread && WaitForSingleObject(sender.thread.get(), 0) == WAIT_TIMEOUT;
+}
+
+// With g_lock held: a thread that will see g_pending.
+bool StartSenderLocked() {
+  std::erase_if(g_late, [](const Sender& sender) { return !Running(sender); });
+  if (g_current.thread) g_late.push_back(std::move(g_current));
+  g_current = Sender{};
+  UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop) {
+    Trace(L"no event for the replaying thread");
+    return false;
+  }
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&SendingThread), &self)) {
+    Trace(L"no module reference for the replaying thread");
+    return false;
+  }
+  UniqueHandle thread(CreateThread(nullptr, 0, &SendingThread, stop.get(), 0, nullptr));
+  if (!thread) {
+    Trace(L"the replaying thread could not be started");
+    FreeLibrary(self);
+    return false;
+  }
+  g_current = Sender{std::move(stop), std::move(thread)};
+  return true;
+}
+
+}  // namespace
+
+void ReplayFilterShortCut(HWND list) {
+  if (list == nullptr || FilterShortCut.load() == 0) return;
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (g_refused) return;
+  g_pending = true;
+  g_list = list;
+  g_since = GetTickCount64();
+  if (g_serving) return;
+  g_serving = StartSenderLocked();
+  if (!g_serving) g_pending = false;
+}
+
+bool SendShortCutKeys(uint16_t shortcut) {
+  std::vector<INPUT> inputs;
+  for (const KeyEvent& event : ShortCutKeyEvents(shortcut)) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = event.virtual_key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(event.virtual_key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags =
+        (event.release ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    inputs.push_back(input);
+  }
+  if (inputs.empty()) return true;
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  if (sent == inputs.size()) return true;
+  Trace(L"the system did not take the shortcut's keys");
+  return false;
+}
+
+void AllowShortCutReplay() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  g_refused = false;
+}
+
+void StopShortCutReplay() {
+  // Told to stop, a thread ends without touching anything here again: it looks at its stop
+  // event whenever it holds g_lock. The waits are made without the lock, which the threads
+  // take on their way out; refused, no request makes a thread meanwhile.
+  std::vector<Sender> senders;
+  {
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_refused = true;
+    g_pending = false;
+    g_serving = false;
+    if (g_current.thread) g_late.push_back(std::move(g_current));
+    g_current = Sender{};
+    senders = std::move(g_late);
+    g_late.clear();
+  }
+  for (Sender& sender : senders) SetEvent(sender.stop.get());
+  std::vector<Sender> late;
+  for (Sender& sender : senders) {
+    if (WaitForSingleObject(sender.thread.get(), kStopWaitMs) == WAIT_OBJECT_0) continue;
+    // Still running, it keeps its handles; its module reference keeps its code loaded.
+    Trace(L"the replaying thread did not end in time");
+    late.push_back(std::move(sender));
+  }
+  std::lock_guard<std::mutex> guard(g_lock);
+  for (Sender& sender : late) g_late.push_back(std::move(sender));
+}
+
+bool ShortCutReplayBusy() {
+  std::lock_guard<std::mutex> guard(g_lock);
+  return g_pending || g_serving;
 }
 
 }  // namespace vizmark

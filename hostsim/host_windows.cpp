@@ -125,6 +125,13 @@ void HostWindows::Focus() {
   if (list_ != nullptr) SetFocus(list_);
 }
 
+void HostWindows::Minimize() { ShowWindow(main_, SW_MINIMIZE); }
+
+void HostWindows::Restore() {
+  ShowWindow(main_, SW_RESTORE);
+  Focus();
+}
+
 UINT HostWindows::NestedCallMessage() {
   static const UINT message = RegisterWindowMessageW(L"hostsim nested call");
   return message;

@@ -64,6 +64,11 @@ class HostWindows {
 
   // Gives the list the keyboard focus and the main window the foreground.
   void Focus();
+  // Minimises the main window, as the user does (or a start at login, to the tray): another
+  // window gets the foreground.
+  void Minimize();
+  // Restores the main window from its minimised state and then Focus().
+  void Restore();
 
   // Timer messages that reached the host's own list procedure, by identifier.
   const std::vector<UINT_PTR>& list_timers() const { return list_timers_; }

@@ -6,6 +6,7 @@
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
+#include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
 
 namespace vizmark {
@@ -19,6 +20,7 @@ void StartUp() {
   LoadFilterShortCut();
   // 3. The thread that attaches to the host's windows.
   OpenOverlay();
+  AllowShortCutReplay();
   StartAttachThread();
 }
 
@@ -26,8 +28,10 @@ void ShutDown() {
   // 1. Save the shortcut.
   SaveFilterShortCut();
   // 2. Take the face off every header panel and give the host its window procedures back.
-  //    The attaching thread has ended before, and nothing attaches after.
+  //    The attaching thread has ended before, and nothing attaches after; no replay of the
+  //    shortcut waits or starts after.
   StopAttachThread();
+  StopShortCutReplay();
   CloseOverlay();
   RemoveAllFaces();
   // 3. Once the host unloads the module, none of its code may run again: where some still

@@ -14,6 +14,7 @@
 #include "base/cp1250.h"
 #include "base/win_handles.h"
 #include "cfgdlg/config_dlg.h"
+#include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "tests/win/win_test_support.h"
 
@@ -410,6 +411,43 @@ TEST_F(DialogTest, CancelKeepsTheShortcut) {
   });
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Ctrl+F1");
+}
+
+// The list asks for a replay while the user types a shortcut into the dialog: nothing is
+// typed into the dialog, and the replay reaches the host's window once it is back in front,
+// with the shortcut the dialog stored.
+TEST_F(DialogTest, AReplayWaitsUntilTheDialogIsClosed) {
+  StoreShortcut("Ctrl+F1");
+  const testsupport::ImageRange dll = testsupport::ImageOf(plugin_->handle());
+  hostsim::HostState state;
+  hostsim::HostWindows host(&state, plugin_.get());
+  host.SetFilter(0xE047, "%DisplayXFace");  // Shift+Ctrl+Alt+G, as the user will enter it
+  ASSERT_TRUE(testsupport::BringToFront(host.main(), host.list()));
+  plugin_->Initialize();
+  // Attached, and the start-up replay (Ctrl+F1, which runs nothing here) sent.
+  ASSERT_TRUE(testsupport::PumpUntil(
+      [&] {
+        return testsupport::Subclassed(host.list()) &&
+               testsupport::RunningThreadsStartedIn(dll) == 0;
+      },
+      testsupport::kPatience));
+  constexpr WORD kTyped = MAKEWORD('G', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT);
+  Setup([&](HWND dialog) {
+    Type(dialog, 'G', {}, kTyped);
+    SendMessageW(host.list(), WM_TIMER, hostsim::HostWindows::kFilterTimer, 0);
+    testsupport::PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_GETHOTKEY, 0, 0), kTyped);
+    Close(dialog, IDOK);
+  });
+  EXPECT_TRUE(host.filter_runs().empty());
+  ASSERT_TRUE(testsupport::BringToFront(host.main(), host.list()));
+  ASSERT_TRUE(testsupport::PumpUntil(
+      [&] { return !host.filter_runs().empty() && testsupport::RunningThreadsStartedIn(dll) == 0; },
+      testsupport::kPatience));
+  testsupport::PumpUntilIdle(testsupport::kPatience);
+  EXPECT_EQ(host.filter_runs().size(), 1u);
+  plugin_->Finalize();
+  EXPECT_EQ(StoredShortcut(), "Shift+Ctrl+Alt+G");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "face/tbitmap.h"
 #include "facedraw/attach_thread.h"
 #include "facedraw/face_item.h"
+#include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
 #include "hostsim/host_windows.h"
 #include "shortcut/filter_shortcut.h"
@@ -285,6 +286,8 @@ LRESULT CALLBACK RecordKeyDowns(int code, WPARAM wParam, LPARAM lParam) {
 // after the stop makes a run of its own (which may or may not replay before its own stop).
 TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
   HostWindows host(&state_, nullptr);
+  // Replays go once the list's window is in front.
+  ASSERT_TRUE(testsupport::BringToFront(host.main(), host.list()));
   HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &RecordKeyDowns, GetModuleHandleW(nullptr), 0);
   ASSERT_NE(hook, nullptr);
   g_keys_down.clear();
@@ -299,6 +302,8 @@ TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
   RemoveAllFaces();
   EXPECT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
   StopAttachThread();
+  // Every replay asked for has been sent.
+  EXPECT_TRUE(testsupport::PumpUntil([] { return !ShortCutReplayBusy(); }, testsupport::kPatience));
   // Keys arrive in the order sent: once this one is seen, every replay's keys were.
   keybd_event(VK_F24, 0, 0, 0);
   keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);

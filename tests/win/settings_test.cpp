@@ -254,11 +254,17 @@ TEST(Replay, SendsTheShortcutsKeysInOrder) {
   // A key no shortcut holds, pressed after the replay: the hook sees keys in the order they
   // were sent, so once it has seen this one, it has seen every key of the replay.
   constexpr KeyEvent kEnd{VK_F24, true};
+  // The replay goes once the list's window is in front.
+  hostsim::HostState state;
+  hostsim::HostWindows host(&state, nullptr);
+  ASSERT_TRUE(testsupport::BringToFront(host.main(), host.list()));
   for (uint16_t shortcut :
        {0xE046, 0x4070, 0xA000, 0, 0x4000 | VK_INSERT, 0x4000 | VK_DIVIDE, 0x4000 | VK_OEM_2}) {
     g_seen.clear();
     FilterShortCut = shortcut;
-    ReplayFilterShortCut();
+    ReplayFilterShortCut(host.list());
+    EXPECT_TRUE(
+        testsupport::PumpUntil([] { return !ShortCutReplayBusy(); }, testsupport::kPatience));
     keybd_event(kEnd.virtual_key, 0, KEYEVENTF_KEYUP, 0);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !g_seen.empty() && g_seen.back() == kEnd; },
                                        testsupport::kPatience));
