@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -55,7 +57,37 @@ constexpr std::string_view kStaticText3Text =
     R"(Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty przeczytanej.)"_cp1250;
 
 constexpr int kClientWidth = 524, kClientHeight = 444;
-constexpr int kDesignedLeft = 272, kDesignedTop = 165;
+
+// The dialog ShowOptionsDialog shows: one at a time, whichever thread asks. `g_showing` is
+// set from the start of a showing to its end, `g_shown` while its window exists.
+std::atomic<bool> g_showing{false};
+std::atomic<HWND> g_shown{nullptr};
+
+// For what remains of the process: the module stays mapped whatever the host does later.
+void KeepModuleLoaded() {
+  HMODULE self = nullptr;
+  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(&KeepModuleLoaded), &self))
+    Trace(L"the module stays loaded: the options dialog's loop is still on a stack");
+  else
+    Trace(L"the module could not be pinned under the options dialog's loop");
+}
+
+// Where a window of `size` goes: centred on the work area of the owner's monitor (the
+// primary one without an owner), its top left corner kept inside when it is too large.
+POINT CentredOnMonitor(HWND owner, SIZE size) {
+  const HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                            : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) {
+    Trace(L"no monitor information for the options dialog");
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+  }
+  const RECT& work = info.rcWork;
+  return {std::max(work.left, work.left + (work.right - work.left - size.cx) / 2),
+          std::max(work.top, work.top + (work.bottom - work.top - size.cy) / 2)};
+}
 
 // Our texts are Windows-1250 bytes; windows get them as UTF-16, whatever the system's
 // ANSI code page.
@@ -194,9 +226,40 @@ void TConfigDlg::CreateFonts() {
 
 INT_PTR TConfigDlg::ShowModal() {
   const std::vector<WORD> form = DialogTemplate();
-  return DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
-                                 reinterpret_cast<const DLGTEMPLATE*>(form.data()), parent_,
-                                 &DialogProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(form.data()), parent_,
+      &DialogProc, reinterpret_cast<LPARAM>(this));
+  if (result == -1) Trace(L"the options dialog could not be made");
+  return result;
+}
+
+void ShowOptionsDialog(HWND owner) {
+  if (g_showing.exchange(true)) {
+    const HWND shown = g_shown.load();
+    if (shown != nullptr && !SetForegroundWindow(shown))
+      Trace(L"the options dialog could not be brought forward");
+    return;
+  }
+  struct EndOfShowing {
+    ~EndOfShowing() { g_showing = false; }
+  } end_of_showing;
+  TConfigDlg dialog(owner);
+  dialog.ShowModal();
+}
+
+bool CloseOptionsDialog() {
+  const HWND shown = g_shown.load();
+  if (shown == nullptr) return false;
+  KeepModuleLoaded();
+  if (GetWindowThreadProcessId(shown, nullptr) == GetCurrentThreadId()) {
+    EndDialog(shown, IDCANCEL);
+  } else {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(shown, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000,
+                             &answer))
+      Trace(L"the options dialog did not close");
+  }
+  return true;
 }
 
 void TConfigDlg::CreateControls() {
@@ -353,13 +416,18 @@ INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       RECT frame = {0, 0, self->Scale(kClientWidth), self->Scale(kClientHeight)};
       AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-      SetWindowPos(window, nullptr, self->Scale(kDesignedLeft), self->Scale(kDesignedTop),
-                   frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
+      const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
+      const POINT place = CentredOnMonitor(self->parent_, size);
+      SetWindowPos(window, nullptr, place.x, place.y, size.cx, size.cy, SWP_NOZORDER);
+      g_shown = window;
       self->CreateControls();
       self->FormCreate();
       SetFocus(GetDlgItem(window, kHotKey1));
       return FALSE;  // the focus is set
     }
+    case WM_DESTROY:
+      if (g_shown == window) g_shown = nullptr;
+      break;
     case WM_COMMAND:
       if (self == nullptr) break;
       switch (LOWORD(wParam)) {

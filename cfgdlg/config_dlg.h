@@ -37,7 +37,9 @@ class TConfigDlg {
   TConfigDlg(const TConfigDlg&) = delete;
   TConfigDlg& operator=(const TConfigDlg&) = delete;
 
-  // Shows the dialog until OK (1) or Cancel (2); returns which.
+  // Shows the dialog until OK (1) or Cancel (2); returns which (-1 when it cannot be made).
+  // The owner is disabled meanwhile; the dialog opens centred on the owner's monitor (the
+  // primary one without an owner), wholly inside its work area where it fits.
   INT_PTR ShowModal();
 
   void FormCreate();
@@ -65,6 +67,16 @@ class TConfigDlg {
   UniqueHfont font_, bold_font_, link_font_, memo_font_;
   UniqueHbitmap face_;
 };
+
+// Shows the options dialog modally to `owner` (none: a dialog of its own), or, while one is
+// already shown (this call may come from inside its own modal loop, or from another thread),
+// brings that one to the foreground instead. Runs on the host's thread.
+void ShowOptionsDialog(HWND owner);
+
+// Closes the options dialog, if one is shown, as Cancel would. Its modal loop, and the
+// ShowOptionsDialog below it, are then still on a stack that has yet to return to them, so
+// the module is kept loaded for good. Returns whether one was shown.
+bool CloseOptionsDialog();
 
 // A shortcut in the hot-key control's form (key in the low byte; Shift 1, Ctrl 2, Alt 4,
 // extended 8 in the high byte) and in FilterShortCut's, both ways.

@@ -14,16 +14,19 @@
 #include "base/cp1250.h"
 #include "base/win_handles.h"
 #include "cfgdlg/config_dlg.h"
+#include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
 
+using hostsim::HostWindows;
 using hostsim::PluginModule;
 using vizmark::TConfigDlg;
 using vizmark::operator""_cp1250;
 
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
+[[maybe_unused]] const bool kCrashesFail = testsupport::ReportCrashesAsFailures();
 
 constexpr char kKey[] = "Software\\RIT\\The Bat!\\Vizmark";
 
@@ -71,24 +74,29 @@ std::string StoredShortcut() {
 // timer that fires inside that modal loop, as a user's clicks would arrive.
 std::function<void(HWND)> g_drive;
 
-// The dialog TBP_Setup shows on this thread (another program's, sharing the screen, is not
+// The dialogs TBP_Setup shows on this thread (another program's, sharing the screen, are not
 // this test's).
 struct DialogSearch {
   std::wstring caption;
-  HWND found = nullptr;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<DialogSearch*>(param);
-  if (ClassOf(window) != "#32770" || TextOf(window) != search->caption) return TRUE;
-  search->found = window;
-  return FALSE;
+  if (ClassOf(window) == "#32770" && TextOf(window) == search->caption)
+    search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> FindDialogs() {
+  DialogSearch search{FromCp1250("Konfiguracja wtyczki Vizmark"), {}};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 HWND FindDialog() {
-  DialogSearch search{FromCp1250("Konfiguracja wtyczki Vizmark")};
-  EnumThreadWindows(GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  const std::vector<HWND> dialogs = FindDialogs();
+  return dialogs.empty() ? nullptr : dialogs.front();
 }
 
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -117,13 +125,18 @@ class DialogTest : public testing::Test {
   void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
 
   // Runs TBP_Setup with `drive` seeing the shown dialog; `drive` must close it with one of
-  // the buttons. Returns what TBP_Setup returned.
+  // the buttons. Returns what TBP_Setup returned; a dialog never shown is a failure.
   int32_t Setup(std::function<void(HWND)> drive) {
     g_drive = std::move(drive);
-    SetTimer(nullptr, 0, 50, &DriveDialog);
+    const UINT_PTR driver = SetTimer(nullptr, 0, 50, &DriveDialog);
     const UINT_PTR give_up = SetTimer(nullptr, 0, kGiveUpMs, &GiveUp);
     const int32_t result = plugin_->Setup();
     KillTimer(nullptr, give_up);
+    if (g_drive) {
+      KillTimer(nullptr, driver);
+      g_drive = nullptr;
+      ADD_FAILURE() << "TBP_Setup returned without showing the dialog";
+    }
     return result;
   }
 
@@ -410,6 +423,110 @@ TEST_F(DialogTest, CancelKeepsTheShortcut) {
   });
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Ctrl+F1");
+}
+
+// The host's main window goes and comes back (as a form's window is made again): the dialog
+// is modal to the new one, which is disabled under it and enabled again after it.
+TEST_F(DialogTest, IsModalToTheHostsMainWindowMadeAgain) {
+  hostsim::HostState host;
+  auto windows = std::make_unique<HostWindows>(&host, plugin_.get());
+  plugin_->Initialize();
+  // The attaching thread has found the first main window once the panel carries ours.
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::Subclassed(windows->header()); },
+                                     testsupport::kPatience));
+  windows.reset();
+  windows = std::make_unique<HostWindows>(&host, plugin_.get());
+  const int32_t result = Setup([&](HWND dialog) {
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), windows->main());
+    EXPECT_FALSE(IsWindowEnabled(windows->main()));
+    Close(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(IsWindowEnabled(windows->main()));
+  plugin_->Finalize();
+}
+
+// On a screen of a small notebook's size, 1024 x 600 pixels. CTest runs this test alone on
+// an X server of that size, with a Wine of its own (a desktop's size is its wineserver's),
+// and says so in $VIZMARK_SMALL_SCREEN; on other screens it has nothing to show.
+TEST_F(DialogTest, OpensCentredAndWhollyInsideTheWorkAreaOfASmallScreen) {
+  const bool small = GetSystemMetrics(SM_CXSCREEN) == 1024 && GetSystemMetrics(SM_CYSCREEN) == 600;
+  if (GetEnvironmentVariableA("VIZMARK_SMALL_SCREEN", nullptr, 0) == 0 && !small)
+    GTEST_SKIP() << "run on a screen of 1024 x 600 pixels";
+  ASSERT_TRUE(small) << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
+  hostsim::HostState host;
+  HostWindows windows(&host, plugin_.get());
+  plugin_->Initialize();
+  Setup([&](HWND dialog) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(
+        GetMonitorInfoW(MonitorFromWindow(windows.main(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    EXPECT_GE(frame.left, work.left);
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_LE(frame.right, work.right);
+    EXPECT_LE(frame.bottom, work.bottom);
+    EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 1);
+    EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 1);
+    Close(dialog, IDCANCEL);
+  });
+  plugin_->Finalize();
+}
+
+// The host asks for the options again while they are open (its procedures run inside the
+// dialog's loop): the open dialog comes to the front, and no second one opens.
+TEST_F(DialogTest, ASecondSetupBringsTheOpenDialogForward) {
+  hostsim::HostState host;
+  HostWindows windows(&host, plugin_.get());
+  plugin_->Initialize();
+  const int32_t result = Setup([&](HWND dialog) {
+    vizmark::UniqueHandleOf<HWND, &DestroyWindow> other(
+        CreateWindowExW(0, L"STATIC", L"another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(testsupport::BringToFront(other.get()));
+    // A second dialog would hold this thread in its own loop: it is closed as a failure.
+    const auto close_second = [](HWND, UINT, UINT_PTR, DWORD) {
+      const std::vector<HWND> dialogs = FindDialogs();
+      if (dialogs.size() < 2) return;
+      ADD_FAILURE() << "a second dialog was opened";
+      for (HWND dialog : dialogs) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    const UINT_PTR watch = SetTimer(nullptr, 0, 100, close_second);
+    EXPECT_EQ(plugin_->Setup(), 0);
+    KillTimer(nullptr, watch);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return GetForegroundWindow() == dialog; },
+                                       testsupport::kPatience));
+    EXPECT_EQ(FindDialogs().size(), 1u);
+    Close(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(result, 0);
+  plugin_->Finalize();
+}
+
+// The host removes the plug-in while the dialog is open, from inside the dialog's loop:
+// TBP_Finalize closes it, the host's window works again, and unloading the module then does
+// not pull the code of the TBP_Setup that is still on the stack from under it.
+TEST_F(DialogTest, FinalizeClosesTheOpenDialogAndTheModuleMayGo) {
+  hostsim::HostState host;
+  HostWindows windows(&host, plugin_.get());
+  plugin_->Initialize();
+  HWND shown = nullptr;
+  const int32_t result = Setup([&](HWND dialog) {
+    shown = dialog;
+    plugin_->Finalize();
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_TRUE(IsWindowEnabled(windows.main()));
+    if (IsWindowVisible(dialog))
+      Close(dialog, IDCANCEL);
+    else
+      plugin_->Unload();
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(IsWindow(shown));
+  EXPECT_TRUE(testsupport::HostWindowsWork(windows));
 }
 
 }  // namespace
