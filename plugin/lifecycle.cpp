@@ -1,7 +1,7 @@
 #include "plugin/lifecycle.h"
 
 #include "base/window_subclass.h"
-#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/options_dialog.h"
 #include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"

@@ -13,7 +13,7 @@
 
 #include "base/cp1250.h"
 #include "base/win_handles.h"
-#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/options_dialog.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "tests/win/win_test_support.h"
@@ -22,7 +22,7 @@ namespace {
 
 using hostsim::HostWindows;
 using hostsim::PluginModule;
-using vizmark::TConfigDlg;
+using vizmark::OptionsDialog;
 using vizmark::operator""_cp1250;
 
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
@@ -146,7 +146,7 @@ class DialogTest : public testing::Test {
   // focus of the foreground window: the dialog's shortcut entry, made sure of first. They wait
   // in the input queue for whoever reads it next.
   static void Press(HWND dialog, BYTE key, std::initializer_list<BYTE> modifiers = {}) {
-    ASSERT_TRUE(testsupport::BringToFront(dialog, GetDlgItem(dialog, TConfigDlg::kHotKey1)));
+    ASSERT_TRUE(testsupport::BringToFront(dialog, GetDlgItem(dialog, OptionsDialog::kShortcutBox)));
     const auto press = [](BYTE vk, DWORD flags) {
       keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), flags, 0);
     };
@@ -161,7 +161,7 @@ class DialogTest : public testing::Test {
   // again as this thread sees the keyboard: all of them have been read.
   static void Type(HWND dialog, BYTE key, std::initializer_list<BYTE> modifiers, WORD entry) {
     Press(dialog, key, modifiers);
-    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    HWND hot_key = GetDlgItem(dialog, OptionsDialog::kShortcutBox);
     const auto all_read = [&] {
       if (SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0) != entry || GetKeyState(key) < 0) return false;
       for (BYTE modifier : modifiers)
@@ -193,42 +193,43 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
       std::string text;  // Windows-1250
       bool grows;        // a label may grow to fit its text
     } controls[] = {
-        {TConfigDlg::kBevel1, "Static", 0, 1, 524, 404, "", false},
-        {TConfigDlg::kLabel1, "Static", 24, 336, 233, 13,
+        {OptionsDialog::kFrame, "Static", 0, 1, 524, 404, "", false},
+        {OptionsDialog::kShortcutLabel, "Static", 24, 336, 233, 13,
          std::string("Skrót do filtru wyświetlającego nagłówek X-Face:"_cp1250), true},
-        {TConfigDlg::kImage1, "Static", 468, 8, 48, 48, "", false},
-        {TConfigDlg::kLabel2, "Static", 8, 364, 274, 13,
+        {OptionsDialog::kFacePicture, "Static", 468, 8, 48, 48, "", false},
+        {OptionsDialog::kHomePageLabel, "Static", 8, 364, 274, 13,
          std::string("Więcej informacji na temat pluginu znajduje się na stronie: "_cp1250), true},
-        {TConfigDlg::kLabel3, "Static", 288, 364, 106, 13, "https://vizmark.example.org/", true},
-        {TConfigDlg::kLabel4, "Static", 8, 384, 28, 13, "Autor:", true},
-        {TConfigDlg::kLabel5, "Static", 48, 384, 148, 13,
+        {OptionsDialog::kHomePageLink, "Static", 288, 364, 106, 13, "https://vizmark.example.org/",
+         true},
+        {OptionsDialog::kAuthorLabel, "Static", 8, 384, 28, 13, "Autor:", true},
+        {OptionsDialog::kAuthorLink, "Static", 48, 384, 148, 13,
          std::string("Zespół Vizmark <vizmark@example.org>"_cp1250), true},
-        {TConfigDlg::kLabel6, "Static", 8, 10, 352, 13,
+        {OptionsDialog::kHeading, "Static", 8, 10, 352, 13,
          std::string("Aby plugin automatycznie wyświetlał nagłówki X-Face należy:"_cp1250), true},
-        {TConfigDlg::kLabel7, "Static", 8, 312, 463, 13,
+        {OptionsDialog::kStep3, "Static", 8, 312, 463, 13,
          std::string("3. W okienku poniżej ustawić skrót klawiaturowy identyczny z tym, który "
                      "zdefiniowany jest dla filtru."_cp1250),
          true},
         {IDOK, "Button", 360, 412, 75, 25, "OK", false},
         {IDCANCEL, "Button", 440, 412, 75, 25, "Cancel", false},
-        {TConfigDlg::kHotKey1, "msctls_hotkey32", 264, 333, 169, 19, "", false},
-        {TConfigDlg::kMemo1, "Edit", 14, 152, 493, 148,
+        {OptionsDialog::kShortcutBox, "msctls_hotkey32", 264, 333, 169, 19, "", false},
+        {OptionsDialog::kFilterDefinition, "Edit", 14, 152, 493, 148,
          "BeginFilter\r\nName: Display X-Face\r\nActive: 1\r\nMainSet: 10\r\n"
          "Actions: faExport,faoExportOver,faoManualOnly,faoHotKey,faoHotKeyOnly\r\n"
          "ExtFile: xface.txt\r\nHotKey: 57414\r\nSaveTemplate: %DisplayXFace\\0D\\0A\r\nEndFilter",
          false},
-        {TConfigDlg::kStaticText3, "Static", 8, 104, 497, 44,
+        {OptionsDialog::kNote, "Static", 8, 104, 497, 44,
          std::string(
              "Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując "
              "poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do "
              "schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty "
              "przeczytanej."_cp1250),
          false},
-        {TConfigDlg::kStaticText1, "Static", 8, 32, 457, 33,
+        {OptionsDialog::kStep1, "Static", 8, 32, 457, 33,
          std::string("1. Utworzyć filtr poczty przeczytanej. W filtrze tym, na zakładce operacje, "
                      "zaznaczyć \"Zapisz wiadomość do pliku\" i podać ścieżke do pliku."_cp1250),
          false},
-        {TConfigDlg::kStaticText2, "Static", 8, 61, 457, 41,
+        {OptionsDialog::kStep2, "Static", 8, 61, 457, 41,
          std::string("2. Otworzyć edytor szablonu usunąć z niego domyślną zawartość i wpisać "
                      "wywołanie makra %DisplayXFace. Na zakładce \"Opcje\" włączyć \"Uruchamianie "
                      "filtru za pomocą skrótu klawiszowego\" i zdefiniować skrót."_cp1250),
@@ -260,10 +261,11 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
     EXPECT_EQ(TextOf(dialog), FromCp1250("Konfiguracja wtyczki Vizmark"));
     EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK,
               BS_DEFPUSHBUTTON);
-    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog, TConfigDlg::kMemo1), GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog, OptionsDialog::kFilterDefinition), GWL_STYLE) &
+                ES_READONLY);
     // The shortcut entry comes first, then OK, Cancel and the filter text.
     HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    EXPECT_EQ(first, GetDlgItem(dialog, TConfigDlg::kHotKey1));
+    EXPECT_EQ(first, GetDlgItem(dialog, OptionsDialog::kShortcutBox));
     EXPECT_EQ(GetNextDlgTabItem(dialog, first, FALSE), GetDlgItem(dialog, IDOK));
     Close(dialog, IDCANCEL);
   });
@@ -274,7 +276,7 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
 TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
   plugin_->Initialize();  // no stored value: the entry starts empty
   const int32_t result = Setup([](HWND dialog) {
-    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    HWND hot_key = GetDlgItem(dialog, OptionsDialog::kShortcutBox);
     EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), 0);
     constexpr BYTE kAll = HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT;
     const struct {
@@ -312,8 +314,8 @@ TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
     plugin_->Initialize();
     bool closed = false;
     Setup([&](HWND dialog) {
-      SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT),
-                          0);
+      SendDlgItemMessageW(dialog, OptionsDialog::kShortcutBox, HKM_SETHOTKEY,
+                          MAKEWORD('K', HOTKEYF_ALT), 0);
       c.close(dialog);
       closed = true;
     });
@@ -341,13 +343,14 @@ TEST_F(DialogTest, AShortcutIsShownAsEnteredAfterARestart) {
   for (const WORD entry : entries) {
     plugin_->Initialize();
     Setup([&](HWND dialog) {
-      SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_SETHOTKEY, entry, 0);
+      SendDlgItemMessageW(dialog, OptionsDialog::kShortcutBox, HKM_SETHOTKEY, entry, 0);
       Close(dialog, IDOK);
     });
     plugin_->Finalize();
     plugin_->Initialize();
     Setup([&](HWND dialog) {
-      EXPECT_EQ(SendDlgItemMessageW(dialog, TConfigDlg::kHotKey1, HKM_GETHOTKEY, 0, 0), entry)
+      EXPECT_EQ(SendDlgItemMessageW(dialog, OptionsDialog::kShortcutBox, HKM_GETHOTKEY, 0, 0),
+                entry)
           << StoredShortcut();
       Close(dialog, IDCANCEL);
     });
@@ -378,8 +381,8 @@ TEST_F(DialogTest, TheMailLinkArrivesAsPercentEncodedUtf8) {
 
   plugin_->Initialize();
   Setup([](HWND dialog) {
-    HWND link = GetDlgItem(dialog, TConfigDlg::kLabel5);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(TConfigDlg::kLabel5, STN_CLICKED),
+    HWND link = GetDlgItem(dialog, OptionsDialog::kAuthorLink);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(OptionsDialog::kAuthorLink, STN_CLICKED),
                  reinterpret_cast<LPARAM>(link));
     Close(dialog, IDCANCEL);
   });
@@ -399,8 +402,8 @@ TEST_F(DialogTest, ItsFontsGoWithIt) {
   std::vector<HGDIOBJ> fonts;
   Setup([&](HWND dialog) {
     // The plain, bold, underlined link and memo fonts.
-    for (int control :
-         {TConfigDlg::kLabel1, TConfigDlg::kLabel6, TConfigDlg::kLabel3, TConfigDlg::kMemo1}) {
+    for (int control : {OptionsDialog::kShortcutLabel, OptionsDialog::kHeading,
+                        OptionsDialog::kHomePageLink, OptionsDialog::kFilterDefinition}) {
       fonts.push_back(
           reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(dialog, control, WM_GETFONT, 0, 0)));
       EXPECT_EQ(GetObjectType(fonts.back()), static_cast<DWORD>(OBJ_FONT)) << control;
@@ -416,7 +419,7 @@ TEST_F(DialogTest, CancelKeepsTheShortcut) {
   StoreShortcut("Ctrl+F1");
   plugin_->Initialize();
   Setup([](HWND dialog) {
-    HWND hot_key = GetDlgItem(dialog, TConfigDlg::kHotKey1);
+    HWND hot_key = GetDlgItem(dialog, OptionsDialog::kShortcutBox);
     EXPECT_EQ(SendMessageW(hot_key, HKM_GETHOTKEY, 0, 0), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
     Type(dialog, 'G', {}, MAKEWORD('G', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
     Close(dialog, IDCANCEL);

@@ -1,4 +1,4 @@
-#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/options_dialog.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -12,10 +12,12 @@
 
 #include "base/cp1250.h"
 #include "base/identity.h"
+#include "base/mail_link.h"
 #include "base/trace.h"
 #include "face/face_bitmap.h"
 #include "face/xface_codec.h"
 #include "shortcut/filter_shortcut.h"
+#include "shortcut/hot_key.h"
 
 namespace vizmark {
 
@@ -28,7 +30,7 @@ constexpr std::string_view kDialogFace =
 
 // The filter definition to paste into the host's read-mail filters. Line 8 ends in the
 // six characters \0D\0A, as the host writes its own line break there.
-constexpr std::string_view kMemoLines[] = {
+constexpr std::string_view kFilterDefinitionLines[] = {
     "BeginFilter",
     "Name: Display X-Face",
     "Active: 1",
@@ -41,19 +43,20 @@ constexpr std::string_view kMemoLines[] = {
 };
 
 constexpr std::string_view kCaption = "Konfiguracja wtyczki Vizmark";
-constexpr std::string_view kLabel1Text = "Skrót do filtru wyświetlającego nagłówek X-Face:"_cp1250;
-constexpr std::string_view kLabel2Text =
+constexpr std::string_view kShortcutLabelText =
+    "Skrót do filtru wyświetlającego nagłówek X-Face:"_cp1250;
+constexpr std::string_view kHomePageLabelText =
     "Więcej informacji na temat pluginu znajduje się na stronie: "_cp1250;
-constexpr std::string_view kLabel4Text = "Autor:";
-constexpr std::string_view kLabel6Text =
+constexpr std::string_view kAuthorLabelText = "Autor:";
+constexpr std::string_view kHeadingText =
     "Aby plugin automatycznie wyświetlał nagłówki X-Face należy:"_cp1250;
-constexpr std::string_view kLabel7Text =
+constexpr std::string_view kStep3Text =
     "3. W okienku poniżej ustawić skrót klawiaturowy identyczny z tym, który zdefiniowany jest dla filtru."_cp1250;
-constexpr std::string_view kStaticText1Text =
+constexpr std::string_view kStep1Text =
     R"(1. Utworzyć filtr poczty przeczytanej. W filtrze tym, na zakładce operacje, zaznaczyć "Zapisz wiadomość do pliku" i podać ścieżke do pliku.)"_cp1250;
-constexpr std::string_view kStaticText2Text =
+constexpr std::string_view kStep2Text =
     R"(2. Otworzyć edytor szablonu usunąć z niego domyślną zawartość i wpisać wywołanie makra %DisplayXFace. Na zakładce "Opcje" włączyć "Uruchamianie filtru za pomocą skrótu klawiszowego" i zdefiniować skrót.)"_cp1250;
-constexpr std::string_view kStaticText3Text =
+constexpr std::string_view kNoteText =
     R"(Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty przeczytanej.)"_cp1250;
 
 constexpr int kClientWidth = 524, kClientHeight = 444;
@@ -100,9 +103,21 @@ std::wstring Widen(std::string_view text) {
   return wide;
 }
 
-std::string MemoText() {
+// The author's name and address as the link shows them.
+std::string AuthorText() {
+  return std::string(kAuthorName) + " <" + std::string(kAuthorEmail) + ">";
+}
+
+// Has the shell open a web page or a mail link.
+void Open(const std::wstring& link) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(GetDesktopWindow(), L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32) Trace(L"the shell could not open a link of the options dialog");
+}
+
+std::string FilterDefinitionText() {
   std::string text;
-  for (std::string_view line : kMemoLines) {
+  for (std::string_view line : kFilterDefinitionLines) {
     if (!text.empty()) text += "\r\n";
     text += line;
   }
@@ -153,62 +168,20 @@ std::vector<WORD> DialogTemplate() {
 
 }  // namespace
 
-unsigned short HotKeyToShortCut(WORD hot_key) {
-  const BYTE modifiers = HIBYTE(hot_key);
-  unsigned short shortcut = LOBYTE(hot_key);
-  if (shortcut == 0) return 0;
-  if (modifiers & HOTKEYF_SHIFT) shortcut |= kShortCutShift;
-  if (modifiers & HOTKEYF_CONTROL) shortcut |= kShortCutCtrl;
-  if (modifiers & HOTKEYF_ALT) shortcut |= kShortCutAlt;
-  // The extended-key flag tells apart only keys of one virtual-key code (Insert and the
-  // keypad's 0 with Num Lock off are both VK_INSERT), which the host does not tell apart
-  // either: the code alone is the shortcut.
-  return shortcut;
-}
+static_assert(kHotKeyShift == HOTKEYF_SHIFT && kHotKeyCtrl == HOTKEYF_CONTROL &&
+              kHotKeyAlt == HOTKEYF_ALT && kHotKeyExtended == HOTKEYF_EXT);
 
-WORD ShortCutToHotKey(unsigned short shortcut) {
-  BYTE modifiers = 0;
-  if (shortcut & kShortCutShift) modifiers |= HOTKEYF_SHIFT;
-  if (shortcut & kShortCutCtrl) modifiers |= HOTKEYF_CONTROL;
-  if (shortcut & kShortCutAlt) modifiers |= HOTKEYF_ALT;
-  // The control names the key through its scan code: without the flag, Insert would show as
-  // the keypad's 0 and Num / as the main "/".
-  if (IsExtendedKey(shortcut & kShortCutKeyMask)) modifiers |= HOTKEYF_EXT;
-  return MAKEWORD(shortcut & 0xFF, modifiers);
-}
-
-std::string TConfigDlg::HomePageText() { return std::string(kHomePage); }
-
-std::string TConfigDlg::AuthorText() {
-  return std::string(kAuthorName) + " <" + std::string(kAuthorEmail) + ">";
-}
-
-std::string TConfigDlg::MailLink() {
-  std::string link = "mailto:";
-  for (char c : AuthorText()) {
-    if (c == ' ')
-      link += "%20";
-    else if (c == '<')
-      link += "%3C";
-    else if (c == '>')
-      link += "%3E";
-    else
-      link += c;
-  }
-  return link;
-}
-
-TConfigDlg::TConfigDlg(HWND parent) : parent_(parent) {
+OptionsDialog::OptionsDialog(HWND parent) : parent_(parent) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&controls);
   UniqueHdc screen(CreateCompatibleDC(nullptr));
   dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   if (dpi_ <= 0) dpi_ = 96;
   CreateFonts();
-  face_ = MakeFaceBitmap();
+  face_picture_ = MakeFaceBitmap();
 }
 
-void TConfigDlg::CreateFonts() {
+void OptionsDialog::CreateFonts() {
   const int height = -Scale(11);
   std::wstring face = L"MS Sans Serif";
   if (!HasFont(face.c_str())) {
@@ -221,10 +194,10 @@ void TConfigDlg::CreateFonts() {
   font_ = MakeFont(face.c_str(), height, FW_NORMAL, false, DEFAULT_CHARSET);
   bold_font_ = MakeFont(face.c_str(), height, FW_BOLD, false, DEFAULT_CHARSET);
   link_font_ = MakeFont(face.c_str(), height, FW_NORMAL, true, DEFAULT_CHARSET);
-  memo_font_ = MakeFont(L"Courier New", height, FW_NORMAL, false, EASTEUROPE_CHARSET);
+  filter_font_ = MakeFont(L"Courier New", height, FW_NORMAL, false, EASTEUROPE_CHARSET);
 }
 
-INT_PTR TConfigDlg::ShowModal() {
+INT_PTR OptionsDialog::ShowModal() {
   const std::vector<WORD> form = DialogTemplate();
   const INT_PTR result = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(form.data()), parent_,
@@ -243,7 +216,7 @@ void ShowOptionsDialog(HWND owner) {
   struct EndOfShowing {
     ~EndOfShowing() { g_showing = false; }
   } end_of_showing;
-  TConfigDlg dialog(owner);
+  OptionsDialog dialog(owner);
   dialog.ShowModal();
 }
 
@@ -262,7 +235,7 @@ bool CloseOptionsDialog() {
   return true;
 }
 
-void TConfigDlg::CreateControls() {
+void OptionsDialog::CreateControls() {
   struct ControlForm {
     int id;
     const wchar_t* window_class;
@@ -271,13 +244,13 @@ void TConfigDlg::CreateControls() {
     std::string_view text;
     HFONT font;
   };
-  const std::string home = HomePageText(), author = AuthorText(), memo = MemoText();
+  const std::string home(kHomePage), author = AuthorText(), memo = FilterDefinitionText();
   const DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
   const DWORD link = label | SS_NOTIFY;
   const DWORD wrapped = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
   // In tab order first (the dialog manager follows creation order), then the rest.
   const ControlForm controls[] = {
-      {kHotKey1,
+      {kShortcutBox,
        HOTKEY_CLASSW,
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER,
        264,
@@ -286,25 +259,25 @@ void TConfigDlg::CreateControls() {
        19,
        {},
        font_.get()},
-      {kButton1, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 360, 412, 75, 25,
+      {kOk, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 360, 412, 75, 25,
        "OK", font_.get()},
-      {kButton2, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 440, 412, 75, 25,
+      {kCancel, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 440, 412, 75, 25,
        "Cancel", font_.get()},
-      {kMemo1, L"EDIT",
+      {kFilterDefinition, L"EDIT",
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-       14, 152, 493, 148, memo, memo_font_.get()},
-      {kStaticText1, L"STATIC", wrapped, 8, 32, 457, 33, kStaticText1Text, font_.get()},
-      {kStaticText2, L"STATIC", wrapped, 8, 61, 457, 41, kStaticText2Text, font_.get()},
-      {kStaticText3, L"STATIC", wrapped, 8, 104, 497, 44, kStaticText3Text, font_.get()},
-      {kLabel1, L"STATIC", label, 24, 336, 233, 13, kLabel1Text, font_.get()},
-      {kImage1, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 468, 8, 48, 48, {}, nullptr},
-      {kLabel2, L"STATIC", label, 8, 364, 274, 13, kLabel2Text, font_.get()},
-      {kLabel3, L"STATIC", link, 288, 364, 106, 13, home, link_font_.get()},
-      {kLabel4, L"STATIC", label, 8, 384, 28, 13, kLabel4Text, font_.get()},
-      {kLabel5, L"STATIC", link, 48, 384, 148, 13, author, link_font_.get()},
-      {kLabel6, L"STATIC", label, 8, 10, 352, 13, kLabel6Text, bold_font_.get()},
-      {kLabel7, L"STATIC", label, 8, 312, 463, 13, kLabel7Text, font_.get()},
-      {kBevel1, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 1, 524, 404, {}, nullptr},
+       14, 152, 493, 148, memo, filter_font_.get()},
+      {kStep1, L"STATIC", wrapped, 8, 32, 457, 33, kStep1Text, font_.get()},
+      {kStep2, L"STATIC", wrapped, 8, 61, 457, 41, kStep2Text, font_.get()},
+      {kNote, L"STATIC", wrapped, 8, 104, 497, 44, kNoteText, font_.get()},
+      {kShortcutLabel, L"STATIC", label, 24, 336, 233, 13, kShortcutLabelText, font_.get()},
+      {kFacePicture, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 468, 8, 48, 48, {}, nullptr},
+      {kHomePageLabel, L"STATIC", label, 8, 364, 274, 13, kHomePageLabelText, font_.get()},
+      {kHomePageLink, L"STATIC", link, 288, 364, 106, 13, home, link_font_.get()},
+      {kAuthorLabel, L"STATIC", label, 8, 384, 28, 13, kAuthorLabelText, font_.get()},
+      {kAuthorLink, L"STATIC", link, 48, 384, 148, 13, author, link_font_.get()},
+      {kHeading, L"STATIC", label, 8, 10, 352, 13, kHeadingText, bold_font_.get()},
+      {kStep3, L"STATIC", label, 8, 312, 463, 13, kStep3Text, font_.get()},
+      {kFrame, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 1, 524, 404, {}, nullptr},
   };
   for (const ControlForm& c : controls) {
     HWND control = CreateWindowExW(0, c.window_class, Widen(c.text).c_str(), c.style, Scale(c.left),
@@ -328,75 +301,42 @@ void TConfigDlg::CreateControls() {
     }
   }
   // Keys typed without a modifier, or with Shift alone, become Shift+Ctrl+Alt+key.
-  SendDlgItemMessageW(window_, kHotKey1, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+  SendDlgItemMessageW(window_, kShortcutBox, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
                       MAKELPARAM(HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
 }
 
-void TConfigDlg::FormCreate() {
-  SendDlgItemMessageW(window_, kHotKey1, HKM_SETHOTKEY, ShortCutToHotKey(FilterShortCut.load()), 0);
+void OptionsDialog::ShowShortcut() {
+  SendDlgItemMessageW(window_, kShortcutBox, HKM_SETHOTKEY, ShortCutToHotKey(FilterShortCut.load()),
+                      0);
 }
 
-void TConfigDlg::Button1Click() {
+void OptionsDialog::SaveShortcut() {
   const auto hot_key =
-      static_cast<WORD>(SendDlgItemMessageW(window_, kHotKey1, HKM_GETHOTKEY, 0, 0));
+      static_cast<WORD>(SendDlgItemMessageW(window_, kShortcutBox, HKM_GETHOTKEY, 0, 0));
   FilterShortCut = HotKeyToShortCut(hot_key);
 }
 
-void TConfigDlg::Label3Click() {
-  try {
-    ShellExecuteW(GetDesktopWindow(), L"open", Widen(HomePageText()).c_str(), nullptr, nullptr,
-                  SW_SHOWNORMAL);
-  } catch (...) {
-    // No memory for the link's text: the click does nothing.
-  }
-}
+void OptionsDialog::OpenHomePage() { Open(Widen(kHomePage)); }
 
-void TConfigDlg::Label5Click() {
-  try {
-    // Non-ASCII characters of the link (the author's name) go as percent-encoded UTF-8, as
-    // mailto URIs have them (RFC 6068) and as browsers hand them on: what every mail program
-    // reads, and plain ASCII that no code page on the way to one can change.
-    const std::wstring wide = Widen(MailLink());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                        nullptr, nullptr);
-    constexpr char kHex[] = "0123456789ABCDEF";
-    std::wstring link;
-    for (const char c : utf8) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) {
-        link += static_cast<wchar_t>(byte);
-      } else {
-        link += L'%';
-        link += static_cast<wchar_t>(kHex[byte >> 4]);
-        link += static_cast<wchar_t>(kHex[byte & 0xF]);
-      }
-    }
-    ShellExecuteW(GetDesktopWindow(), L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  } catch (...) {
-    // No memory for the link's text: the click does nothing.
-  }
-}
+void OptionsDialog::WriteToAuthor() { Open(Widen(MailLink(kAuthorName, kAuthorEmail))); }
 
-void TConfigDlg::DrawItem(const DRAWITEMSTRUCT& item) {
+void OptionsDialog::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT area = item.rcItem;
-  if (item.CtlID == kBevel1) {
+  if (item.CtlID == kFrame) {
     DrawEdge(item.hDC, &area, BDR_RAISEDINNER, BF_RECT);
     return;
   }
-  if (item.CtlID != kImage1 || !face_) return;
+  if (item.CtlID != kFacePicture || !face_picture_) return;
   FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
   UniqueHdc memory(CreateCompatibleDC(item.hDC));
-  SelectedObject selected(memory.get(), face_.get());
+  SelectedObject selected(memory.get(), face_picture_.get());
   // AND: the face's white lets the dialog's background show.
   StretchBlt(item.hDC, 0, 0, Scale(kFaceSide), Scale(kFaceSide), memory.get(), 0, 0, kFaceSide,
              kFaceSide, SRCAND);
 }
 
-INT_PTR CALLBACK TConfigDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) noexcept {
+INT_PTR CALLBACK OptionsDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) noexcept {
   try {
     return HandleMessage(window, message, wParam, lParam);
   } catch (...) {
@@ -405,11 +345,11 @@ INT_PTR CALLBACK TConfigDlg::DialogProc(HWND window, UINT message, WPARAM wParam
   }
 }
 
-INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TConfigDlg*>(GetWindowLongPtrW(window, DWLP_USER));
+INT_PTR OptionsDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<OptionsDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG: {
-      self = reinterpret_cast<TConfigDlg*>(lParam);
+      self = reinterpret_cast<OptionsDialog*>(lParam);
       SetWindowLongPtrW(window, DWLP_USER, lParam);
       self->window_ = window;
       SetWindowTextW(window, Widen(kCaption).c_str());
@@ -421,8 +361,8 @@ INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       SetWindowPos(window, nullptr, place.x, place.y, size.cx, size.cy, SWP_NOZORDER);
       g_shown = window;
       self->CreateControls();
-      self->FormCreate();
-      SetFocus(GetDlgItem(window, kHotKey1));
+      self->ShowShortcut();
+      SetFocus(GetDlgItem(window, kShortcutBox));
       return FALSE;  // the focus is set
     }
     case WM_DESTROY:
@@ -432,17 +372,17 @@ INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       if (self == nullptr) break;
       switch (LOWORD(wParam)) {
         case IDOK:
-          self->Button1Click();
+          self->SaveShortcut();
           EndDialog(window, IDOK);
           return TRUE;
         case IDCANCEL:
           EndDialog(window, IDCANCEL);
           return TRUE;
-        case kLabel3:
-          if (HIWORD(wParam) == STN_CLICKED) self->Label3Click();
+        case kHomePageLink:
+          if (HIWORD(wParam) == STN_CLICKED) self->OpenHomePage();
           return TRUE;
-        case kLabel5:
-          if (HIWORD(wParam) == STN_CLICKED) self->Label5Click();
+        case kAuthorLink:
+          if (HIWORD(wParam) == STN_CLICKED) self->WriteToAuthor();
           return TRUE;
       }
       break;
@@ -453,13 +393,13 @@ INT_PTR TConfigDlg::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       const auto dc = reinterpret_cast<HDC>(wParam);
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      SetTextColor(
-          dc, (id == kLabel3 || id == kLabel5) ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+      SetTextColor(dc, (id == kHomePageLink || id == kAuthorLink) ? RGB(0, 0, 255)
+                                                                  : GetSysColor(COLOR_WINDOWTEXT));
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR: {
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
-      if (id == kLabel3 || id == kLabel5) {
+      if (id == kHomePageLink || id == kAuthorLink) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
         SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
         return TRUE;
