@@ -171,19 +171,23 @@ std::vector<WORD> DialogTemplate() {
 static_assert(kHotKeyShift == HOTKEYF_SHIFT && kHotKeyCtrl == HOTKEYF_CONTROL &&
               kHotKeyAlt == HOTKEYF_ALT && kHotKeyExtended == HOTKEYF_EXT);
 
-OptionsDialog::OptionsDialog(HWND parent) : parent_(parent) {
+OptionsDialog::OptionsDialog(HWND parent, OptionsDialogLook look)
+    : parent_(parent), dpi_(look.dpi) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&controls);
-  UniqueHdc screen(CreateCompatibleDC(nullptr));
-  dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  if (dpi_ <= 0) {
+    UniqueHdc screen(CreateCompatibleDC(nullptr));
+    dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
   if (dpi_ <= 0) dpi_ = 96;
-  CreateFonts();
+  CreateFonts(std::move(look.face));
   face_picture_ = MakeFaceBitmap();
+  if (!face_picture_) Trace(L"the options dialog's face picture could not be made");
 }
 
-void OptionsDialog::CreateFonts() {
+void OptionsDialog::CreateFonts(std::wstring face) {
   const int height = -Scale(11);
-  std::wstring face = L"MS Sans Serif";
+  if (face.empty()) face = L"MS Sans Serif";
   if (!HasFont(face.c_str())) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -240,7 +244,6 @@ void OptionsDialog::CreateControls() {
     int id;
     const wchar_t* window_class;
     DWORD style;
-    int left, top, width, height;
     std::string_view text;
     HFONT font;
   };
@@ -248,61 +251,138 @@ void OptionsDialog::CreateControls() {
   const DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
   const DWORD link = label | SS_NOTIFY;
   const DWORD wrapped = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-  // In tab order first (the dialog manager follows creation order), then the rest.
+  // In tab order first (the dialog manager follows creation order), then the rest. Layout()
+  // places them.
   const ControlForm controls[] = {
       {kShortcutBox,
        HOTKEY_CLASSW,
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER,
-       264,
-       333,
-       169,
-       19,
        {},
        font_.get()},
-      {kOk, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 360, 412, 75, 25,
-       "OK", font_.get()},
-      {kCancel, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 440, 412, 75, 25,
-       "Cancel", font_.get()},
+      {kOk, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, "OK", font_.get()},
+      {kCancel, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, "Cancel",
+       font_.get()},
       {kFilterDefinition, L"EDIT",
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-       14, 152, 493, 148, memo, filter_font_.get()},
-      {kStep1, L"STATIC", wrapped, 8, 32, 457, 33, kStep1Text, font_.get()},
-      {kStep2, L"STATIC", wrapped, 8, 61, 457, 41, kStep2Text, font_.get()},
-      {kNote, L"STATIC", wrapped, 8, 104, 497, 44, kNoteText, font_.get()},
-      {kShortcutLabel, L"STATIC", label, 24, 336, 233, 13, kShortcutLabelText, font_.get()},
-      {kFacePicture, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 468, 8, 48, 48, {}, nullptr},
-      {kHomePageLabel, L"STATIC", label, 8, 364, 274, 13, kHomePageLabelText, font_.get()},
-      {kHomePageLink, L"STATIC", link, 288, 364, 106, 13, home, link_font_.get()},
-      {kAuthorLabel, L"STATIC", label, 8, 384, 28, 13, kAuthorLabelText, font_.get()},
-      {kAuthorLink, L"STATIC", link, 48, 384, 148, 13, author, link_font_.get()},
-      {kHeading, L"STATIC", label, 8, 10, 352, 13, kHeadingText, bold_font_.get()},
-      {kStep3, L"STATIC", label, 8, 312, 463, 13, kStep3Text, font_.get()},
-      {kFrame, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 1, 524, 404, {}, nullptr},
+       memo, filter_font_.get()},
+      {kStep1, L"STATIC", wrapped, kStep1Text, font_.get()},
+      {kStep2, L"STATIC", wrapped, kStep2Text, font_.get()},
+      {kNote, L"STATIC", wrapped, kNoteText, font_.get()},
+      {kShortcutLabel, L"STATIC", label, kShortcutLabelText, font_.get()},
+      {kFacePicture, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, {}, nullptr},
+      {kHomePageLabel, L"STATIC", label, kHomePageLabelText, font_.get()},
+      {kHomePageLink, L"STATIC", link, home, link_font_.get()},
+      {kAuthorLabel, L"STATIC", label, kAuthorLabelText, font_.get()},
+      {kAuthorLink, L"STATIC", link, author, link_font_.get()},
+      {kHeading, L"STATIC", wrapped, kHeadingText, bold_font_.get()},
+      {kStep3, L"STATIC", wrapped, kStep3Text, font_.get()},
+      {kFrame, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, {}, nullptr},
   };
   for (const ControlForm& c : controls) {
-    HWND control = CreateWindowExW(0, c.window_class, Widen(c.text).c_str(), c.style, Scale(c.left),
-                                   Scale(c.top), Scale(c.width), Scale(c.height), window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+    HWND control = CreateWindowExW(0, c.window_class, Widen(c.text).c_str(), c.style, 0, 0, 0, 0,
+                                   window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                    GetModuleHandleW(nullptr), nullptr);
-    if (control == nullptr) continue;
+    if (control == nullptr) {
+      Trace(L"a control of the options dialog could not be made");
+      continue;
+    }
     if (c.font != nullptr)
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), FALSE);
-    // Labels grow to fit their text, as the dialog's font may be wider than the one it was
-    // laid out with.
-    if ((c.style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) {
-      const std::wstring text = Widen(c.text);
-      UniqueHdc dc(CreateCompatibleDC(nullptr));
-      SelectedObject selected(dc.get(), c.font);
-      SIZE extent{};
-      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-      if (extent.cx > Scale(c.width))
-        SetWindowPos(control, nullptr, 0, 0, extent.cx, Scale(c.height),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
   }
   // Keys typed without a modifier, or with Shift alone, become Shift+Ctrl+Alt+key.
   SendDlgItemMessageW(window_, kShortcutBox, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
                       MAKELPARAM(HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+}
+
+SIZE OptionsDialog::MeasureText(int id, int wrap_width) const {
+  HWND control = GetDlgItem(window_, id);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  UniqueHdc dc(CreateCompatibleDC(nullptr));
+  SelectedObject selected(dc.get(),
+                          reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT extent = {0, 0, wrap_width, 0};
+  // As the static control draws it.
+  const UINT flags =
+      DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wrap_width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+  if (DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, flags) == 0)
+    Trace(L"a text of the options dialog could not be measured");
+  return {extent.right - extent.left, extent.bottom - extent.top};
+}
+
+void OptionsDialog::Place(int id, LONG left, LONG top, LONG width, LONG height) const {
+  SetWindowPos(GetDlgItem(window_, id), nullptr, static_cast<int>(left), static_cast<int>(top),
+               static_cast<int>(width), static_cast<int>(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The form was drawn for MS Sans Serif at 96 pixels an inch: where its texts fit, every
+// control keeps its designed place. A longer text widens its control, what follows on its line
+// moves right and the dialog widens; a text that wraps to more lines pushes what is below it
+// down, and the dialog grows.
+SIZE OptionsDialog::Layout() {
+  const LONG gap = Scale(3);
+  const auto one_line = [this](int id, LONG designed_width) {
+    const SIZE text = MeasureText(id, 0);
+    return SIZE{std::max<LONG>(Scale(designed_width), text.cx), std::max<LONG>(Scale(13), text.cy)};
+  };
+
+  // The lines that stay whole set the width.
+  const SIZE shortcut_label = one_line(kShortcutLabel, 233);
+  const LONG box_left = std::max<LONG>(Scale(264), Scale(24) + shortcut_label.cx + Scale(7));
+  const SIZE home_label = one_line(kHomePageLabel, 274);
+  const SIZE home_link = one_line(kHomePageLink, 106);
+  const LONG home_link_left = std::max<LONG>(Scale(288), Scale(8) + home_label.cx + gap);
+  const SIZE author_label = one_line(kAuthorLabel, 28);
+  const SIZE author_link = one_line(kAuthorLink, 148);
+  const LONG author_link_left = std::max<LONG>(Scale(48), Scale(8) + author_label.cx + Scale(12));
+  const LONG width = std::max<LONG>({Scale(kClientWidth), box_left + Scale(169) + Scale(8),
+                                     home_link_left + home_link.cx + Scale(8),
+                                     author_link_left + author_link.cx + Scale(8)});
+  const LONG wider = width - Scale(kClientWidth);
+
+  // From the top down: each at its designed top, or below what is above it.
+  LONG bottom = 0;
+  const auto top_after = [&](int designed_top) {
+    return std::max<LONG>(Scale(designed_top), bottom + gap);
+  };
+  const auto place = [&](int id, LONG left, LONG top, SIZE size) {
+    Place(id, left, top, size.cx, size.cy);
+    bottom = std::max<LONG>(bottom, top + size.cy);
+  };
+  const auto wrapped = [&](int id, LONG left, int designed_top, LONG line_width, LONG min_width) {
+    const SIZE text = MeasureText(id, line_width);
+    place(id, left, top_after(designed_top),
+          {std::max<LONG>(min_width, text.cx), std::max<LONG>(Scale(13), text.cy)});
+  };
+
+  const LONG picture_left = width - Scale(56);
+  Place(kFacePicture, picture_left, Scale(8), Scale(kFaceSide), Scale(kFaceSide));
+  wrapped(kHeading, Scale(8), 10, picture_left - gap - Scale(8), Scale(352));
+  wrapped(kStep1, Scale(8), 32, Scale(457) + wider, Scale(457) + wider);
+  wrapped(kStep2, Scale(8), 61, Scale(457) + wider, Scale(457) + wider);
+  wrapped(kNote, Scale(8), 104, Scale(497) + wider, Scale(497) + wider);
+  place(kFilterDefinition, Scale(14), top_after(152), {Scale(493) + wider, Scale(148)});
+  wrapped(kStep3, Scale(8), 312, Scale(463) + wider, Scale(463) + wider);
+
+  LONG row = top_after(333);
+  place(kShortcutLabel, Scale(24), row + Scale(3), shortcut_label);
+  place(kShortcutBox, box_left, row,
+        {Scale(169), std::max<LONG>(Scale(19), shortcut_label.cy + Scale(6))});
+  row = top_after(364);
+  place(kHomePageLabel, Scale(8), row, home_label);
+  place(kHomePageLink, home_link_left, row, home_link);
+  row = top_after(384);
+  place(kAuthorLabel, Scale(8), row, author_label);
+  place(kAuthorLink, author_link_left, row, author_link);
+
+  const LONG frame_bottom = std::max<LONG>(Scale(405), bottom + Scale(8));
+  Place(kFrame, 0, Scale(1), width, frame_bottom - Scale(1));
+  const LONG buttons_top = std::max<LONG>(Scale(412), frame_bottom + Scale(7));
+  const LONG button_height = std::max<LONG>(Scale(25), MeasureText(kOk, 0).cy + Scale(10));
+  Place(kOk, width - Scale(164), buttons_top, Scale(75), button_height);
+  Place(kCancel, width - Scale(84), buttons_top, Scale(75), button_height);
+  return {width, std::max<LONG>(Scale(kClientHeight), buttons_top + button_height + Scale(7))};
 }
 
 void OptionsDialog::ShowShortcut() {
@@ -353,14 +433,15 @@ INT_PTR OptionsDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, L
       SetWindowLongPtrW(window, DWLP_USER, lParam);
       self->window_ = window;
       SetWindowTextW(window, Widen(kCaption).c_str());
-      RECT frame = {0, 0, self->Scale(kClientWidth), self->Scale(kClientHeight)};
+      self->CreateControls();
+      const SIZE client = self->Layout();
+      RECT frame = {0, 0, client.cx, client.cy};
       AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
       const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
       const POINT place = CentredOnMonitor(self->parent_, size);
       SetWindowPos(window, nullptr, place.x, place.y, size.cx, size.cy, SWP_NOZORDER);
       g_shown = window;
-      self->CreateControls();
       self->ShowShortcut();
       SetFocus(GetDlgItem(window, kShortcutBox));
       return FALSE;  // the focus is set

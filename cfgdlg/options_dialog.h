@@ -4,9 +4,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "base/win_handles.h"
 
 namespace vizmark {
+
+// How the options dialog is drawn: its pixels per inch and its font's face (0 and empty: the
+// screen's, and MS Sans Serif where the system has it, else the system's message font).
+struct OptionsDialogLook {
+  int dpi = 0;
+  std::wstring face;
+};
 
 class OptionsDialog {
  public:
@@ -31,7 +40,7 @@ class OptionsDialog {
   };
 
   // `parent`: the window the dialog is modal to; none for a dialog of its own.
-  explicit OptionsDialog(HWND parent);
+  explicit OptionsDialog(HWND parent, OptionsDialogLook look = {});
   OptionsDialog(const OptionsDialog&) = delete;
   OptionsDialog& operator=(const OptionsDialog&) = delete;
 
@@ -51,7 +60,12 @@ class OptionsDialog {
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static INT_PTR HandleMessage(HWND, UINT, WPARAM, LPARAM);
   void CreateControls();
-  void CreateFonts();
+  void CreateFonts(std::wstring face);
+  // Places the controls after their measured texts; returns the client area's size.
+  SIZE Layout();
+  // The size of a control's text in its font: on one line, or wrapped to `wrap_width`.
+  SIZE MeasureText(int id, int wrap_width) const;
+  void Place(int id, LONG left, LONG top, LONG width, LONG height) const;
   void DrawItem(const DRAWITEMSTRUCT& item);
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 

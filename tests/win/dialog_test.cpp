@@ -175,23 +175,35 @@ class DialogTest : public testing::Test {
   std::unique_ptr<PluginModule> plugin_;
 };
 
-TEST_F(DialogTest, ShowsTheFormAsDesigned) {
-  plugin_->Initialize();
-  const int32_t result = Setup([](HWND dialog) {
-    // Laid out in pixels at 96 dots an inch, and scaled to the screen's.
-    const int dpi = GetDeviceCaps(vizmark::WindowDc(dialog).get(), LOGPIXELSY);
-    const auto at_dpi = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+// The face of the font a control's text is drawn in.
+std::wstring FontFaceOf(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+             &font);
+  return font.lfFaceName;
+}
+
+// The controls, their texts and their order; and, in the font the form was drawn for (MS Sans
+// Serif at 96 pixels an inch), every control in its designed place, the texts' controls at
+// least as wide as designed and the others exactly as large.
+void ExpectAsDesigned(HWND dialog) {
+  const bool designed_font =
+      FontFaceOf(GetDlgItem(dialog, OptionsDialog::kShortcutLabel)) == L"MS Sans Serif" &&
+      GetDeviceCaps(vizmark::WindowDc(dialog).get(), LOGPIXELSY) == 96;
+  {
     RECT client;
     GetClientRect(dialog, &client);
-    EXPECT_EQ(client.right, at_dpi(524)) << dpi;
-    EXPECT_EQ(client.bottom, at_dpi(444)) << dpi;
+    if (designed_font) {
+      EXPECT_EQ(client.right, 524);
+      EXPECT_EQ(client.bottom, 444);
+    }
 
     const struct {
       int id;
       const char* window_class;
       int left, top, width, height;
       std::string text;  // Windows-1250
-      bool grows;        // a label may grow to fit its text
+      bool grows;        // a text's control: as wide as designed at least, as tall as its text
     } controls[] = {
         {OptionsDialog::kFrame, "Static", 0, 1, 524, 404, "", false},
         {OptionsDialog::kShortcutLabel, "Static", 24, 336, 233, 13,
@@ -224,16 +236,16 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
              "poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do "
              "schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty "
              "przeczytanej."_cp1250),
-         false},
+         true},
         {OptionsDialog::kStep1, "Static", 8, 32, 457, 33,
          std::string("1. Utworzyć filtr poczty przeczytanej. W filtrze tym, na zakładce operacje, "
                      "zaznaczyć \"Zapisz wiadomość do pliku\" i podać ścieżke do pliku."_cp1250),
-         false},
+         true},
         {OptionsDialog::kStep2, "Static", 8, 61, 457, 41,
          std::string("2. Otworzyć edytor szablonu usunąć z niego domyślną zawartość i wpisać "
                      "wywołanie makra %DisplayXFace. Na zakładce \"Opcje\" włączyć \"Uruchamianie "
                      "filtru za pomocą skrótu klawiszowego\" i zdefiniować skrót."_cp1250),
-         false},
+         true},
     };
     for (const auto& c : controls) {
       HWND control = GetDlgItem(dialog, c.id);
@@ -246,13 +258,15 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
       RECT r;
       GetWindowRect(control, &r);
       MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-      EXPECT_EQ(r.left, at_dpi(c.left)) << c.id;
-      EXPECT_EQ(r.top, at_dpi(c.top)) << c.id;
-      EXPECT_EQ(r.bottom - r.top, at_dpi(c.height)) << c.id;
-      if (c.grows) {
-        EXPECT_GE(r.right - r.left, at_dpi(c.width)) << c.id;
-      } else {
-        EXPECT_EQ(r.right - r.left, at_dpi(c.width)) << c.id;
+      if (designed_font) {
+        EXPECT_EQ(r.left, c.left) << c.id;
+        EXPECT_EQ(r.top, c.top) << c.id;
+        if (c.grows) {
+          EXPECT_GE(r.right - r.left, c.width) << c.id;
+        } else {
+          EXPECT_EQ(r.right - r.left, c.width) << c.id;
+          EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+        }
       }
       if (!c.text.empty()) {
         EXPECT_EQ(TextOf(control), FromCp1250(c.text)) << c.id;
@@ -267,10 +281,33 @@ TEST_F(DialogTest, ShowsTheFormAsDesigned) {
     HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
     EXPECT_EQ(first, GetDlgItem(dialog, OptionsDialog::kShortcutBox));
     EXPECT_EQ(GetNextDlgTabItem(dialog, first, FALSE), GetDlgItem(dialog, IDOK));
+  }
+}
+
+TEST_F(DialogTest, ShowsTheFormAsDesigned) {
+  plugin_->Initialize();
+  const int32_t result = Setup([](HWND dialog) {
+    ExpectAsDesigned(dialog);
     Close(dialog, IDCANCEL);
   });
   EXPECT_EQ(result, 0);
   plugin_->Finalize();
+}
+
+// In the font it was drawn for, where the system has it, the form looks as it always did.
+TEST_F(DialogTest, ShowsTheFormInItsPlacesInMsSansSerifAt96Dpi) {
+  OptionsDialog dialog(nullptr, {96, L"MS Sans Serif"});
+  g_drive = [](HWND shown) {
+    if (FontFaceOf(GetDlgItem(shown, OptionsDialog::kShortcutLabel)) != L"MS Sans Serif") {
+      Close(shown, IDCANCEL);
+      GTEST_SKIP() << "this system has no MS Sans Serif";
+    }
+    ExpectAsDesigned(shown);
+    Close(shown, IDCANCEL);
+  };
+  const UINT_PTR driver = SetTimer(nullptr, 0, 50, &DriveDialog);
+  EXPECT_EQ(dialog.ShowModal(), IDCANCEL);
+  KillTimer(nullptr, driver);
 }
 
 TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
@@ -530,6 +567,93 @@ TEST_F(DialogTest, FinalizeClosesTheOpenDialogAndTheModuleMayGo) {
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(IsWindow(shown));
   EXPECT_TRUE(testsupport::HostWindowsWork(windows));
+}
+
+// The controls as laid out: every two visible ones apart (the frame around them all aside),
+// each inside the client area, and every static text within its control as the control
+// draws it.
+struct PlacedControl {
+  int id;
+  RECT rect;
+};
+
+BOOL CALLBACK CollectControl(HWND control, LPARAM param) {
+  if (!IsWindowVisible(control) || GetDlgCtrlID(control) == OptionsDialog::kFrame) return TRUE;
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  reinterpret_cast<std::vector<PlacedControl>*>(param)->push_back({GetDlgCtrlID(control), rect});
+  return TRUE;
+}
+
+void ExpectLaidOut(HWND dialog, const std::string& look) {
+  std::vector<PlacedControl> controls;
+  EnumChildWindows(dialog, &CollectControl, reinterpret_cast<LPARAM>(&controls));
+  EXPECT_EQ(controls.size(), 15u) << look;
+  RECT client{};
+  GetClientRect(dialog, &client);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const PlacedControl& a = controls[i];
+    RECT inside{};
+    IntersectRect(&inside, &a.rect, &client);
+    EXPECT_TRUE(EqualRect(&inside, &a.rect)) << look << ": control " << a.id << " sticks out";
+    for (size_t j = i + 1; j < controls.size(); ++j) {
+      RECT common{};
+      EXPECT_FALSE(IntersectRect(&common, &a.rect, &controls[j].rect))
+          << look << ": controls " << a.id << " and " << controls[j].id << " overlap";
+    }
+    HWND control = GetDlgItem(dialog, a.id);
+    const auto style = GetWindowLongPtrW(control, GWL_STYLE);
+    if (ClassOf(control) != "Static" || (style & SS_TYPEMASK) == SS_OWNERDRAW) continue;
+    const std::wstring text = TextOf(control);
+    vizmark::UniqueHdc dc(CreateCompatibleDC(nullptr));
+    vizmark::SelectedObject font(
+        dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const LONG width = a.rect.right - a.rect.left, height = a.rect.bottom - a.rect.top;
+    SIZE extent{};
+    if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) {
+      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    } else {
+      RECT drawn = {0, 0, width, 0};
+      DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &drawn,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+      extent = {drawn.right, drawn.bottom};
+    }
+    EXPECT_LE(extent.cx, width) << look << ": the text of " << a.id << " is wider";
+    EXPECT_LE(extent.cy, height) << look << ": the text of " << a.id << " is taller";
+  }
+}
+
+// As TBP_Setup shows it, in this system's font at this screen's pixels per inch.
+TEST_F(DialogTest, NoControlOverlapsAnotherAndEveryTextFits) {
+  plugin_->Initialize();
+  Setup([](HWND dialog) {
+    ExpectLaidOut(dialog, "as shown");
+    Close(dialog, IDCANCEL);
+  });
+  plugin_->Finalize();
+}
+
+// The same in the system's message font and in MS Sans Serif (where the system has it), at
+// 96, 120, 144 and 192 pixels an inch: the fonts sized as Windows sizes them there.
+TEST_F(DialogTest, NoControlOverlapsAnotherAndEveryTextFitsInAnyFontAtAnyDpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  const std::wstring faces[] = {metrics.lfMessageFont.lfFaceName, L"MS Sans Serif"};
+  for (const std::wstring& face : faces) {
+    for (const int dpi : {96, 120, 144, 192}) {
+      const std::string look = std::string(face.begin(), face.end()) + " " + std::to_string(dpi);
+      OptionsDialog dialog(nullptr, {dpi, face});
+      g_drive = [&](HWND shown) {
+        ExpectLaidOut(shown, look);
+        Close(shown, IDCANCEL);
+      };
+      const UINT_PTR driver = SetTimer(nullptr, 0, 50, &DriveDialog);
+      EXPECT_EQ(dialog.ShowModal(), IDCANCEL) << look;
+      KillTimer(nullptr, driver);
+    }
+  }
 }
 
 }  // namespace
