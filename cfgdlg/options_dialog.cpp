@@ -199,6 +199,8 @@ void OptionsDialog::CreateFonts(std::wstring face) {
   bold_font_ = MakeFont(face.c_str(), height, FW_BOLD, false, DEFAULT_CHARSET);
   link_font_ = MakeFont(face.c_str(), height, FW_NORMAL, true, DEFAULT_CHARSET);
   filter_font_ = MakeFont(L"Courier New", height, FW_NORMAL, false, EASTEUROPE_CHARSET);
+  if (!font_ || !bold_font_ || !link_font_ || !filter_font_)
+    Trace(L"a font of the options dialog could not be made: the system's is used");
 }
 
 INT_PTR OptionsDialog::ShowModal() {

@@ -516,6 +516,14 @@ TEST_F(DialogTest, OpensCentredAndWhollyInsideTheWorkAreaOfASmallScreen) {
   plugin_->Finalize();
 }
 
+// A second dialog would hold the thread in a loop of its own: it is closed as a failure.
+void CALLBACK CloseASecondDialog(HWND, UINT, UINT_PTR, DWORD) {
+  const std::vector<HWND> dialogs = FindDialogs();
+  if (dialogs.size() < 2) return;
+  ADD_FAILURE() << "a second dialog was opened";
+  for (HWND dialog : dialogs) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 // The host asks for the options again while they are open (its procedures run inside the
 // dialog's loop): the open dialog comes to the front, and no second one opens.
 TEST_F(DialogTest, ASecondSetupBringsTheOpenDialogForward) {
@@ -527,14 +535,7 @@ TEST_F(DialogTest, ASecondSetupBringsTheOpenDialogForward) {
         CreateWindowExW(0, L"STATIC", L"another window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(testsupport::BringToFront(other.get()));
-    // A second dialog would hold this thread in its own loop: it is closed as a failure.
-    const auto close_second = [](HWND, UINT, UINT_PTR, DWORD) {
-      const std::vector<HWND> dialogs = FindDialogs();
-      if (dialogs.size() < 2) return;
-      ADD_FAILURE() << "a second dialog was opened";
-      for (HWND dialog : dialogs) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    };
-    const UINT_PTR watch = SetTimer(nullptr, 0, 100, close_second);
+    const UINT_PTR watch = SetTimer(nullptr, 0, 100, &CloseASecondDialog);
     EXPECT_EQ(plugin_->Setup(), 0);
     KillTimer(nullptr, watch);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return GetForegroundWindow() == dialog; },
