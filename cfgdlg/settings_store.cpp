@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/trace.h"
 #include "base/win_handles.h"
 #include "shortcut/filter_shortcut.h"
 
@@ -22,8 +23,11 @@ constexpr DWORD kMaxValueBytes = 256;
 UniqueHkey OpenSettingsKey(REGSAM access) {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    Trace(access == KEY_SET_VALUE ? L"the settings key could not be opened to save the shortcut"
+                                  : L"the settings key could not be opened to read the shortcut");
     return nullptr;
+  }
   return UniqueHkey(key);
 }
 
@@ -75,8 +79,10 @@ void LoadFilterShortCut() {
     // A value that is there but cannot be read as a string counts as no shortcut.
     DWORD type = 0;
     if (RegQueryValueExA(key.get(), kShortCutValue, nullptr, &type, nullptr, nullptr) ==
-        ERROR_SUCCESS)
+        ERROR_SUCCESS) {
+      Trace(L"the stored shortcut is no text: no shortcut");
       FilterShortCut = 0;
+    }
     return;
   }
   const uint16_t shortcut = TextToShortCut(text, &LayoutKeyNameOf);
@@ -91,8 +97,10 @@ void SaveFilterShortCut() {
   const std::string text = g_loaded.valid && g_loaded.shortcut == shortcut
                                ? g_loaded.text
                                : ShortCutToText(shortcut, &LayoutKeyNameOf);
-  RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
+  if (RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+    Trace(L"the shortcut could not be saved");
 }
 
 }  // namespace vizmark

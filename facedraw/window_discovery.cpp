@@ -77,4 +77,12 @@ std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
   return item;
 }
 
+HWND FindHostMainWindowOfThread() {
+  ClassSearch search{};
+  std::strncpy(search.wanted, kMainWindowClass, sizeof search.wanted - 1);
+  EnumThreadWindows(GetCurrentThreadId(), &MatchClassName, reinterpret_cast<LPARAM>(&search));
+  if (search.found != nullptr) HostMainWindow = search.found;
+  return search.found;
+}
+
 }  // namespace vizmark

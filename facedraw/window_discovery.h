@@ -31,6 +31,10 @@ extern std::atomic<HWND> HostMainWindow;
 // the table is full, the windows cannot be subclassed or the picture cannot be copied.
 std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture);
 
+// The host's main window among the calling thread's top-level windows, which then becomes
+// HostMainWindow; none when the thread has none.
+HWND FindHostMainWindowOfThread();
+
 // After CloseOverlay no item can be attached until OpenOverlay (start-up opens it).
 void OpenOverlay();
 void CloseOverlay();

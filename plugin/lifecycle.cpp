@@ -1,7 +1,7 @@
 #include "plugin/lifecycle.h"
 
 #include "base/window_subclass.h"
-#include "cfgdlg/config_dlg.h"
+#include "cfgdlg/options_dialog.h"
 #include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
@@ -25,6 +25,9 @@ void StartUp() {
 }
 
 void ShutDown() {
+  // 0. An options dialog still open (the host removes the plug-in from inside its loop, or
+  //    from another thread) closes as Cancel would.
+  CloseOptionsDialog();
   // 1. Save the shortcut.
   SaveFilterShortCut();
   // 2. Take the face off every header panel and give the host its window procedures back.
@@ -40,11 +43,29 @@ void ShutDown() {
   SettleSubclasses();
 }
 
+namespace {
+
+bool IsWindowOfThisProcess(HWND window) {
+  DWORD process = 0;
+  return window != nullptr && IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
+         process == GetCurrentProcessId();
+}
+
+// The window the options dialog is modal to: the host's main window as last found, while it
+// still exists and is the host's; else one of that class among the calling thread's windows
+// (the host made its main window again), which is remembered; else the thread's active
+// window; else none.
+HWND DialogOwner() {
+  const HWND remembered = HostMainWindow.load();
+  if (IsWindowOfThisProcess(remembered)) return remembered;
+  if (const HWND found = FindHostMainWindowOfThread()) return found;
+  return GetActiveWindow();
+}
+
+}  // namespace
+
 int32_t RunSetup() {
-  // The configuration dialog, modal, parented to the host's main window (none when it has
-  // not been found).
-  TConfigDlg dialog(HostMainWindow.load());
-  dialog.ShowModal();
+  ShowOptionsDialog(DialogOwner());
   return 0;
 }
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "base/win_handles.h"
-#include "cfgdlg/config_dlg.h"
 #include "cfgdlg/settings_store.h"
 #include "facedraw/shortcut_replay.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "shortcut/filter_shortcut.h"
+#include "shortcut/hot_key.h"
 #include "shortcut/key_events.h"
 #include "tests/win/win_test_support.h"
 
@@ -215,21 +215,6 @@ TEST_F(SettingsTest, AKeyWithoutWriteAccessIsReadAndLeftAlone) {
     plugin.Finalize();
   }
   EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
-}
-
-TEST(HotKeyForm, ModifiersMoveAndTheExtendedFlagIsDropped) {
-  EXPECT_EQ(HotKeyToShortCut(MAKEWORD('F', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT)), 0xE046);
-  EXPECT_EQ(HotKeyToShortCut(MAKEWORD(VK_DELETE, HOTKEYF_CONTROL | HOTKEYF_EXT)), 0x4000 | 46);
-  EXPECT_EQ(HotKeyToShortCut(0), 0);
-  EXPECT_EQ(ShortCutToHotKey(0x4070), MAKEWORD(VK_F1, HOTKEYF_CONTROL));
-  EXPECT_EQ(ShortCutToHotKey(0), 0);
-}
-
-TEST(MailLink, EscapesBlanksAndAngleBrackets) {
-  const std::string link = TConfigDlg::MailLink();
-  EXPECT_TRUE(link.starts_with("mailto:"));
-  EXPECT_EQ(link.find_first_of(" <>"), std::string::npos);
-  EXPECT_NE(link.find("%20%3Cvizmark@example.org%3E"), std::string::npos);
 }
 
 // The key presses the replay sends, as a low-level keyboard hook sees them.
