@@ -488,7 +488,8 @@ TEST_F(DialogTest, AReplayWaitsUntilTheDialogIsClosed) {
     Type(dialog, 'G', {}, kTyped);
     SendMessageW(host.list(), WM_TIMER, hostsim::HostWindows::kFilterTimer, 0);
     testsupport::PumpUntil([] { return false; }, 500);
-    EXPECT_EQ(SendDlgItemMessageW(dialog, OptionsDialog::kShortcutBox, HKM_GETHOTKEY, 0, 0), kTyped);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, OptionsDialog::kShortcutBox, HKM_GETHOTKEY, 0, 0),
+              kTyped);
     Close(dialog, IDOK);
   });
   EXPECT_TRUE(host.filter_runs().empty());
