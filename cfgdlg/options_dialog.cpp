@@ -388,14 +388,14 @@ SIZE OptionsDialog::Layout() {
 }
 
 void OptionsDialog::ShowShortcut() {
-  SendDlgItemMessageW(window_, kShortcutBox, HKM_SETHOTKEY, ShortCutToHotKey(FilterShortCut.load()),
-                      0);
+  SendDlgItemMessageW(window_, kShortcutBox, HKM_SETHOTKEY,
+                      ShortcutToHotKey(g_filter_shortcut.load()), 0);
 }
 
 void OptionsDialog::SaveShortcut() {
   const auto hot_key =
       static_cast<WORD>(SendDlgItemMessageW(window_, kShortcutBox, HKM_GETHOTKEY, 0, 0));
-  FilterShortCut = HotKeyToShortCut(hot_key);
+  g_filter_shortcut = HotKeyToShortcut(hot_key);
 }
 
 void OptionsDialog::OpenHomePage() { Open(Widen(kHomePage)); }

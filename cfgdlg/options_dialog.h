@@ -1,5 +1,5 @@
 // OptionsDialog: the configuration dialog. It tells, in Polish, how to set up the read-mail
-// filter that shows faces, offers a ready-made filter to copy, and edits FilterShortCut.
+// filter that shows faces, offers a ready-made filter to copy, and edits g_filter_shortcut.
 #pragma once
 
 #include <windows.h>
@@ -49,7 +49,7 @@ class OptionsDialog {
   // primary one without an owner), wholly inside its work area where it fits.
   INT_PTR ShowModal();
 
-  // The shortcut box shows FilterShortCut; OK stores the box's shortcut there.
+  // The shortcut box shows g_filter_shortcut; OK stores the box's shortcut there.
   void ShowShortcut();
   void SaveShortcut();
   // The two links: the home page, and a mail to the author.

@@ -34,11 +34,11 @@ UniqueHkey OpenSettingsKey(REGSAM access) {
 // The value as text; false when it is missing, of another type, too long or unterminated.
 bool ReadStringValue(HKEY key, std::string& text) {
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, kShortCutValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(key, kShortcutValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
     return false;
   if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes) return false;
   std::vector<char> buffer(size + 1, '\0');
-  if (RegQueryValueExA(key, kShortCutValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+  if (RegQueryValueExA(key, kShortcutValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                        &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes)
     return false;
@@ -50,7 +50,7 @@ bool ReadStringValue(HKEY key, std::string& text) {
   return true;
 }
 
-// What the last LoadFilterShortCut read: the text and the shortcut it gave.
+// What the last LoadFilterShortcut read: the text and the shortcut it gave.
 struct LoadedText {
   bool valid = false;
   std::string text;
@@ -70,7 +70,7 @@ std::string LayoutKeyNameOf(unsigned short virtual_key, bool extended) {
   return length > 0 ? std::string(name, static_cast<size_t>(length)) : std::string();
 }
 
-void LoadFilterShortCut() {
+void LoadFilterShortcut() {
   g_loaded = {};
   UniqueHkey key = OpenSettingsKey(KEY_QUERY_VALUE);
   if (!key) return;
@@ -78,26 +78,26 @@ void LoadFilterShortCut() {
   if (!ReadStringValue(key.get(), text)) {
     // A value that is there but cannot be read as a string counts as no shortcut.
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), kShortCutValue, nullptr, &type, nullptr, nullptr) ==
+    if (RegQueryValueExA(key.get(), kShortcutValue, nullptr, &type, nullptr, nullptr) ==
         ERROR_SUCCESS) {
       Trace(L"the stored shortcut is no text: no shortcut");
-      FilterShortCut = 0;
+      g_filter_shortcut = 0;
     }
     return;
   }
-  const uint16_t shortcut = TextToShortCut(text, &LayoutKeyNameOf);
-  FilterShortCut = shortcut;
+  const uint16_t shortcut = TextToShortcut(text, &LayoutKeyNameOf);
+  g_filter_shortcut = shortcut;
   g_loaded = {true, std::move(text), shortcut};
 }
 
-void SaveFilterShortCut() {
+void SaveFilterShortcut() {
   UniqueHkey key = OpenSettingsKey(KEY_SET_VALUE);
   if (!key) return;
-  const uint16_t shortcut = FilterShortCut.load();
+  const uint16_t shortcut = g_filter_shortcut.load();
   const std::string text = g_loaded.valid && g_loaded.shortcut == shortcut
                                ? g_loaded.text
-                               : ShortCutToText(shortcut, &LayoutKeyNameOf);
-  if (RegSetValueExA(key.get(), kShortCutValue, 0, REG_SZ,
+                               : ShortcutToText(shortcut, &LayoutKeyNameOf);
+  if (RegSetValueExA(key.get(), kShortcutValue, 0, REG_SZ,
                      reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
     Trace(L"the shortcut could not be saved");

@@ -1,4 +1,4 @@
-// FilterShortCut in the registry: HKCU\Software\RIT\The Bat!\Vizmark, "Filter ShortCut",
+// g_filter_shortcut in the registry: HKCU\Software\RIT\The Bat!\Vizmark, "Filter ShortCut",
 // a string in the text form. Read once at start-up, written at every shut-down, both on the
 // host's main thread.
 #pragma once
@@ -8,15 +8,15 @@
 namespace vizmark {
 
 inline constexpr char kSettingsKey[] = "Software\\RIT\\The Bat!\\Vizmark";
-inline constexpr char kShortCutValue[] = "Filter ShortCut";
+inline constexpr char kShortcutValue[] = "Filter ShortCut";
 
-// Sets FilterShortCut from the stored value: 0 when it is no string or no shortcut. The key
-// is made when missing. The text read is kept for SaveFilterShortCut.
-void LoadFilterShortCut();
-// Stores FilterShortCut's text form ("" for none); while FilterShortCut is still what the
-// last LoadFilterShortCut read, the text it read instead, so that a text this layout cannot
+// Sets g_filter_shortcut from the stored value: 0 when it is no string or no shortcut. The key
+// is made when missing. The text read is kept for SaveFilterShortcut.
+void LoadFilterShortcut();
+// Stores g_filter_shortcut's text form ("" for none); while g_filter_shortcut is still what the
+// last LoadFilterShortcut read, the text it read instead, so that a text this layout cannot
 // read (written under another) survives. Failures are silently skipped.
-void SaveFilterShortCut();
+void SaveFilterShortcut();
 
 // The keyboard layout's name of the key on a virtual key's scan code, with the extended-key
 // prefix or without it, or "" for none.

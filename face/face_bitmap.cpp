@@ -69,8 +69,8 @@ bool Holds(HDC dc, HBITMAP bitmap) {
 // Going through 32-bit colour first makes the result the same for every kind of source,
 // palette or not. False, and `rows` untouched, when GDI cannot make the scaled picture, draw
 // it or read it back.
-bool DrawIntoFace(TBitmap& source, uint8_t* rows) {
-  TBitmap scaled;
+bool DrawIntoFace(Picture& source, uint8_t* rows) {
+  Picture scaled;
   scaled.SetWidth(kFaceSide);
   scaled.SetHeight(kFaceSide);
   if (scaled.Empty() || source.Empty()) return false;
@@ -107,11 +107,10 @@ bool DrawIntoFace(TBitmap& source, uint8_t* rows) {
 
 }  // namespace
 
-int32_t BitmapToXFace(TBitmap& source, std::string& header_text) {
+int32_t BitmapToXFace(Picture& source, std::string& header_text) {
   FaceBitmapState& face = Face();
   std::lock_guard<std::mutex> guard(face.lock);
   if (!face.handle) return kNoFaceBitmap;
-  source.MakeDib();
   GdiFlush();
   if (!DrawIntoFace(source, face.bits)) return kFaceGdiFailed;
   char buffer[kXFaceBufferSize];
@@ -120,7 +119,7 @@ int32_t BitmapToXFace(TBitmap& source, std::string& header_text) {
   return status;
 }
 
-int32_t XFaceToBitmap(const std::string& header_text, TBitmap& target) {
+int32_t XFaceToBitmap(const std::string& header_text, Picture& target) {
   FaceBitmapState& face = Face();
   std::lock_guard<std::mutex> guard(face.lock);
   if (!face.handle) return kNoFaceBitmap;
@@ -128,7 +127,6 @@ int32_t XFaceToBitmap(const std::string& header_text, TBitmap& target) {
   const int32_t status = XFaceToBits(header_text, face.bits, kFaceStride);
   if (status < 0) return status;
   if (target.Empty()) return kFaceGdiFailed;
-  target.MakeDib();
   UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
   SelectedObject face_selected(from.get(), face.handle.get());
   SelectedObject target_selected(to.get(), target.Handle());

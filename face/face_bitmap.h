@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "face/tbitmap.h"
+#include "face/picture.h"
 
 namespace vizmark {
 
@@ -26,12 +26,12 @@ bool InitFaceBitmap();
 // Draws `source`, scaled to 48 x 48, into FaceBitmap and encodes it. Returns compface's
 // status, or kFaceGdiFailed when the picture cannot be drawn (negative: failed;
 // `header_text` is then of no use).
-int32_t BitmapToXFace(TBitmap& source, std::string& header_text);
+int32_t BitmapToXFace(Picture& source, std::string& header_text);
 
 // Decodes `header_text` into FaceBitmap and copies FaceBitmap into the top-left 48 x 48
 // pixels of `target`. Returns 0; uncompface's negative status when the text does not decode
 // (FaceBitmap then keeps its picture); or kFaceGdiFailed when `target` has no picture or the
 // copy fails.
-int32_t XFaceToBitmap(const std::string& header_text, TBitmap& target);
+int32_t XFaceToBitmap(const std::string& header_text, Picture& target);
 
 }  // namespace vizmark

@@ -37,7 +37,7 @@ std::mutex g_replay_lock;
 
 void ReplayUnlessStopped(HANDLE stop, HWND list) {
   std::lock_guard<std::mutex> guard(g_replay_lock);
-  if (WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) ReplayFilterShortCut(list);
+  if (WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) ReplayFilterShortcut(list);
 }
 
 void Attach(HANDLE stop) {

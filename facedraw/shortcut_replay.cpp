@@ -76,7 +76,7 @@ void Serve(HANDLE stop) {
         send = g_pending && g_list == list;
         if (send) g_pending = false;
       }
-      if (send) SendShortCutKeys(FilterShortCut.load());
+      if (send) SendShortcutKeys(g_filter_shortcut.load());
       continue;
     }
     {
@@ -151,8 +151,8 @@ bool StartSenderLocked() {
 
 }  // namespace
 
-void ReplayFilterShortCut(HWND list) {
-  if (list == nullptr || FilterShortCut.load() == 0) return;
+void ReplayFilterShortcut(HWND list) {
+  if (list == nullptr || g_filter_shortcut.load() == 0) return;
   std::lock_guard<std::mutex> guard(g_lock);
   if (g_refused) return;
   g_pending = true;
@@ -163,9 +163,9 @@ void ReplayFilterShortCut(HWND list) {
   if (!g_serving) g_pending = false;
 }
 
-bool SendShortCutKeys(uint16_t shortcut) {
+bool SendShortcutKeys(uint16_t shortcut) {
   std::vector<INPUT> inputs;
-  for (const KeyEvent& event : ShortCutKeyEvents(shortcut)) {
+  for (const KeyEvent& event : ShortcutKeyEvents(shortcut)) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = event.virtual_key;
@@ -181,12 +181,12 @@ bool SendShortCutKeys(uint16_t shortcut) {
   return false;
 }
 
-void AllowShortCutReplay() {
+void AllowShortcutReplay() {
   std::lock_guard<std::mutex> guard(g_lock);
   g_refused = false;
 }
 
-void StopShortCutReplay() {
+void StopShortcutReplay() {
   // Told to stop, a thread ends without touching anything here again: it looks at its stop
   // event whenever it holds g_lock. The waits are made without the lock, which the threads
   // take on their way out; refused, no request makes a thread meanwhile.
@@ -213,7 +213,7 @@ void StopShortCutReplay() {
   for (Sender& sender : late) g_late.push_back(std::move(sender));
 }
 
-bool ShortCutReplayBusy() {
+bool ShortcutReplayBusy() {
   std::lock_guard<std::mutex> guard(g_lock);
   return g_pending || g_serving;
 }

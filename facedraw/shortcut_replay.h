@@ -14,25 +14,25 @@
 
 namespace vizmark {
 
-// Asks for FilterShortCut, as it is when the keys go, to be typed into `list`'s top-level
+// Asks for g_filter_shortcut, as it is when the keys go, to be typed into `list`'s top-level
 // window. A replay held back while another window has the foreground waits until the list's
 // window comes back; one held back by a modifier key is dropped after 5 s (counted from the
-// latest request, or from the window's return). Nothing when FilterShortCut is 0 or replays are
+// latest request, or from the window's return). Nothing when g_filter_shortcut is 0 or replays are
 // stopped.
-void ReplayFilterShortCut(HWND list);
+void ReplayFilterShortcut(HWND list);
 
 // Types `shortcut` into whatever has the keyboard focus now: all its presses and releases
 // as one piece of input, which nothing else comes between. False (and traced) when the
 // system did not take them.
-bool SendShortCutKeys(uint16_t shortcut);
+bool SendShortcutKeys(uint16_t shortcut);
 
 // Stopped, replays are refused until allowed again (start-up allows them).
-void AllowShortCutReplay();
+void AllowShortcutReplay();
 // Drops a replay still waiting, refuses new ones, and returns once the thread that sends
 // them has ended: no key is sent after this.
-void StopShortCutReplay();
+void StopShortcutReplay();
 
 // Whether a replay waits or is being sent.
-bool ShortCutReplayBusy();
+bool ShortcutReplayBusy();
 
 }  // namespace vizmark

@@ -4,7 +4,7 @@
 
 namespace vizmark {
 
-std::atomic<HWND> HostMainWindow{nullptr};
+std::atomic<HWND> g_host_main_window{nullptr};
 
 namespace {
 
@@ -49,7 +49,7 @@ void CloseOverlay() {
   OverlaySlots().Close(lock);
 }
 
-std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
+std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture) {
   // One attachment at a time, whichever thread asks, so a panel never gets two items.
   auto lock = OverlaySlots().Lock();
   if (OverlaySlots().Closed(lock)) return nullptr;
@@ -57,7 +57,7 @@ std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
   HWND main_window = GetActiveWindow();
   if (main_window == nullptr) {
     main_window = FindTopLevel(kMainWindowClass);
-    HostMainWindow = main_window;
+    g_host_main_window = main_window;
   }
   if (main_window == nullptr) return nullptr;
 
@@ -71,8 +71,8 @@ std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture) {
 
   const HWND list = FindDescendant(main_window, kMessageListClass);
   if (list == nullptr) return nullptr;
-  auto item = std::make_shared<TFaceItem>(header, list, picture);
-  if (!item->HasPictureAsGiven() || !AddFaceItem(lock, item)) return nullptr;
+  auto item = std::make_shared<FaceOverlay>(header, list, picture);
+  if (!item->HasPictureAsGiven() || !AddFaceOverlay(lock, item)) return nullptr;
   item->PaintFace();
   return item;
 }
@@ -81,7 +81,7 @@ HWND FindHostMainWindowOfThread() {
   ClassSearch search{};
   std::strncpy(search.wanted, kMainWindowClass, sizeof search.wanted - 1);
   EnumThreadWindows(GetCurrentThreadId(), &MatchClassName, reinterpret_cast<LPARAM>(&search));
-  if (search.found != nullptr) HostMainWindow = search.found;
+  if (search.found != nullptr) g_host_main_window = search.found;
   return search.found;
 }
 

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <memory>
 
-#include "face/tbitmap.h"
-#include "facedraw/face_item.h"
+#include "face/picture.h"
+#include "facedraw/face_overlay.h"
 
 namespace vizmark {
 
@@ -23,16 +23,16 @@ BOOL CALLBACK MatchClassName(HWND window, LPARAM search) noexcept;
 
 // The host's main window found by the last search among top-level windows (or none);
 // the configuration dialog's parent.
-extern std::atomic<HWND> HostMainWindow;
+extern std::atomic<HWND> g_host_main_window;
 
 // Shows `picture` on the host's header panel: updates the panel's item or creates one.
 // Without a picture it only attaches: a new item is hidden, an existing one keeps its face.
 // Returns the item, or none when the host's windows were not found, the overlay is closed,
 // the table is full, the windows cannot be subclassed or the picture cannot be copied.
-std::shared_ptr<TFaceItem> AttachFace(const TBitmap* picture);
+std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture);
 
 // The host's main window among the calling thread's top-level windows, which then becomes
-// HostMainWindow; none when the thread has none.
+// g_host_main_window; none when the thread has none.
 HWND FindHostMainWindowOfThread();
 
 // After CloseOverlay no item can be attached until OpenOverlay (start-up opens it).

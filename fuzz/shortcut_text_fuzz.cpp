@@ -42,9 +42,9 @@ std::string Layout(uint16_t key, bool extended) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const uint16_t shortcut = vizmark::TextToShortCut(text, Layout);
-  const std::string written = vizmark::ShortCutToText(shortcut, Layout);
+  const uint16_t shortcut = vizmark::TextToShortcut(text, Layout);
+  const std::string written = vizmark::ShortcutToText(shortcut, Layout);
   if (shortcut != 0 && written.empty()) std::abort();
-  if (vizmark::TextToShortCut(written, Layout) != shortcut) std::abort();
+  if (vizmark::TextToShortcut(written, Layout) != shortcut) std::abort();
   return 0;
 }

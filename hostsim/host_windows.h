@@ -52,7 +52,7 @@ class HostWindows {
   HWND header() const { return header_; }
   HWND list() const { return list_; }
 
-  // The read-mail filter: started by `shortcut` (FilterShortCut numbering: key in bits
+  // The read-mail filter: started by `shortcut` (g_filter_shortcut numbering: key in bits
   // 0-12, Shift 0x2000, Ctrl 0x4000, Alt 0x8000), it runs `filter_template`.
   void SetFilter(uint16_t shortcut, std::string filter_template);
   // What each run of the filter expanded to, in order.

@@ -1,7 +1,7 @@
 #include <string_view>
 
 #include "face/face_bitmap.h"
-#include "face/tbitmap.h"
+#include "face/picture.h"
 #include "face/xface_codec.h"
 #include "facedraw/window_discovery.h"
 #include "macros/macros.h"
@@ -23,7 +23,7 @@ void DisplayXFaceHandler(std::string& result, MacroContext* context, MacroContex
   if (header.empty()) return;
 
   // The picture lives for this call only; the overlay keeps its own copy.
-  TBitmap picture;
+  Picture picture;
   picture.SetWidth(kFaceSide);
   picture.SetHeight(kFaceSide);
   const int32_t status = XFaceToBitmap(header, picture);

@@ -3,7 +3,7 @@
 namespace vizmark {
 
 // Constant-initialised: the table is complete before any code of the module runs.
-constinit const std::array<MacroEntry, 3> MacroTable = {{
+constinit const std::array<MacroEntry, 3> kMacroTable = {{
     {"DisplayXFace", &DisplayXFaceHandler},
     {"SetXFace", &SetXFaceHandler},
     {"XFaceVersion", &XFaceVersionHandler},

@@ -27,7 +27,7 @@ void XFaceVersionHandler(std::string& result, MacroContext* context, MacroContex
 
 // The plug-in's three macros. The order is the order of the macro list and of the name
 // comparison.
-extern const std::array<MacroEntry, 3> MacroTable;
+extern const std::array<MacroEntry, 3> kMacroTable;
 
 // The characters doubled inside a quoted argument of host macro text.
 inline constexpr std::string_view MacroSpecialChars = "\"%";

@@ -9,7 +9,7 @@
 #include "base/cp1250.h"
 #include "base/file_read.h"
 #include "face/face_bitmap.h"
-#include "face/tbitmap.h"
+#include "face/picture.h"
 #include "macros/macro_text.h"
 #include "macros/macros.h"
 
@@ -68,7 +68,7 @@ void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* p
   const std::string_view extension = FileExtension(path);
 
   if (IsExtension(extension, ".BMP")) {
-    TBitmap picture;
+    Picture picture;
     if (!picture.LoadFromFile(file)) {
       result = NotABitmap(path);
       return;

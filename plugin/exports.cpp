@@ -57,7 +57,7 @@ int32_t WINAPI TBP_GetInfo(char* buffer, int32_t size) noexcept {
 
 int32_t WINAPI TBP_GetMacroList(char* buffer, int32_t size) noexcept {
   try {
-    return vizmark::CopyToHostBuffer(vizmark::BuildMacroList(vizmark::MacroTable), buffer, size);
+    return vizmark::CopyToHostBuffer(vizmark::BuildMacroList(vizmark::kMacroTable), buffer, size);
   } catch (...) {
     return 0;
   }
@@ -79,7 +79,7 @@ int32_t WINAPI TBP_Setup() noexcept {
 
 int32_t WINAPI TBP_ExecMacro(const char* name, int32_t nameLength, MacroContext* context,
                              MacroContext* params) noexcept {
-  return vizmark::ExecMacro(vizmark::MacroTable, name, nameLength, context, params);
+  return vizmark::ExecMacro(vizmark::kMacroTable, name, nameLength, context, params);
 }
 
 }  // extern "C"

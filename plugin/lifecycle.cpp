@@ -5,7 +5,7 @@
 #include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
-#include "facedraw/face_item.h"
+#include "facedraw/face_overlay.h"
 #include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
 
@@ -17,10 +17,10 @@ void StartUp() {
   // 1. The face bitmap (a message box when it cannot be made).
   if (!InitFaceBitmap()) MessageBoxA(nullptr, "Error creating DIB section", "Vizmark", MB_OK);
   // 2. The stored shortcut.
-  LoadFilterShortCut();
+  LoadFilterShortcut();
   // 3. The thread that attaches to the host's windows.
   OpenOverlay();
-  AllowShortCutReplay();
+  AllowShortcutReplay();
   StartAttachThread();
 }
 
@@ -29,12 +29,12 @@ void ShutDown() {
   //    from another thread) closes as Cancel would.
   CloseOptionsDialog();
   // 1. Save the shortcut.
-  SaveFilterShortCut();
+  SaveFilterShortcut();
   // 2. Take the face off every header panel and give the host its window procedures back.
   //    The attaching thread has ended before, and nothing attaches after; no replay of the
   //    shortcut waits or starts after.
   StopAttachThread();
-  StopShortCutReplay();
+  StopShortcutReplay();
   CloseOverlay();
   RemoveAllFaces();
   // 3. Once the host unloads the module, none of its code may run again: where some still
@@ -56,7 +56,7 @@ bool IsWindowOfThisProcess(HWND window) {
 // (the host made its main window again), which is remembered; else the thread's active
 // window; else none.
 HWND DialogOwner() {
-  const HWND remembered = HostMainWindow.load();
+  const HWND remembered = g_host_main_window.load();
   if (IsWindowOfThisProcess(remembered)) return remembered;
   if (const HWND found = FindHostMainWindowOfThread()) return found;
   return GetActiveWindow();

@@ -2,7 +2,7 @@
 
 namespace vizmark {
 
-std::atomic<uint16_t> FilterShortCut{0};
+std::atomic<uint16_t> g_filter_shortcut{0};
 
 namespace {
 
@@ -161,28 +161,28 @@ std::string KeyName(uint16_t key, const LayoutKeyName& layout) {
   return LayoutNamesKey(key, layout) ? CodeForm(key) : std::string();
 }
 
-std::string ShortCutToText(uint16_t shortcut, const LayoutKeyName& layout) {
+std::string ShortcutToText(uint16_t shortcut, const LayoutKeyName& layout) {
   if (shortcut == 0) return {};
-  const std::string name = KeyName(shortcut & kShortCutKeyMask, layout);
+  const std::string name = KeyName(shortcut & kShortcutKeyMask, layout);
   if (name.empty()) return {};
   std::string text;
-  if (shortcut & kShortCutShift) text += "Shift+";
-  if (shortcut & kShortCutCtrl) text += "Ctrl+";
-  if (shortcut & kShortCutAlt) text += "Alt+";
+  if (shortcut & kShortcutShift) text += "Shift+";
+  if (shortcut & kShortcutCtrl) text += "Ctrl+";
+  if (shortcut & kShortcutAlt) text += "Alt+";
   text += name;
   return text;
 }
 
-uint16_t TextToShortCut(std::string_view text, const LayoutKeyName& layout) {
+uint16_t TextToShortcut(std::string_view text, const LayoutKeyName& layout) {
   uint16_t modifiers = 0;
   for (bool stripped = true; stripped;) {
     stripped = true;
     if (StripPrefix(text, "Shift+")) {
-      modifiers |= kShortCutShift;
+      modifiers |= kShortcutShift;
     } else if (StripPrefix(text, "^") || StripPrefix(text, "Ctrl+")) {
-      modifiers |= kShortCutCtrl;
+      modifiers |= kShortcutCtrl;
     } else if (StripPrefix(text, "Alt+")) {
-      modifiers |= kShortCutAlt;
+      modifiers |= kShortcutAlt;
     } else {
       stripped = false;
     }

@@ -1,4 +1,4 @@
-// FilterShortCut, the plug-in's one setting: the keyboard shortcut that starts the user's
+// g_filter_shortcut, the plug-in's one setting: the keyboard shortcut that starts the user's
 // read-mail filter, and its text form (as stored, e.g. "Shift+Ctrl+Alt+F").
 #pragma once
 
@@ -12,12 +12,12 @@ namespace vizmark {
 
 // Bits 0-12 the virtual-key code, then Shift, Ctrl and Alt; 0 for none. Written by the
 // dialog and at start-up, read by the replay on any thread.
-extern std::atomic<uint16_t> FilterShortCut;
+extern std::atomic<uint16_t> g_filter_shortcut;
 
-inline constexpr uint16_t kShortCutKeyMask = 0x1FFF;
-inline constexpr uint16_t kShortCutShift = 0x2000;
-inline constexpr uint16_t kShortCutCtrl = 0x4000;
-inline constexpr uint16_t kShortCutAlt = 0x8000;
+inline constexpr uint16_t kShortcutKeyMask = 0x1FFF;
+inline constexpr uint16_t kShortcutShift = 0x2000;
+inline constexpr uint16_t kShortcutCtrl = 0x4000;
+inline constexpr uint16_t kShortcutAlt = 0x8000;
 
 // Whether the key a virtual-key code stands for sends its scan code with the extended-key
 // prefix (E0): Insert, Delete, Home, End, Page Up, Page Down and the arrows beside the
@@ -41,13 +41,13 @@ std::string KeyName(uint16_t virtual_key, const LayoutKeyName& layout);
 
 // "Shift+Ctrl+Alt+F" for 0xE046; "" for 0 and for a key without a name. The text reads back
 // as the same shortcut.
-std::string ShortCutToText(uint16_t shortcut, const LayoutKeyName& layout);
+std::string ShortcutToText(uint16_t shortcut, const LayoutKeyName& layout);
 
 // Reads a text back: any number of "Shift+", "Ctrl+", "^" and "Alt+" in any order and
 // case, then a key name (any case). 0 when nothing names a key. A name is looked for first
 // among our own, then among the layout's names of the other keys, then among the names the
 // layout gives without the extended-key prefix, as earlier versions wrote them; where the
 // layout gives one name to several keys, the lowest code among them is taken.
-uint16_t TextToShortCut(std::string_view text, const LayoutKeyName& layout);
+uint16_t TextToShortcut(std::string_view text, const LayoutKeyName& layout);
 
 }  // namespace vizmark

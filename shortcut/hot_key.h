@@ -13,10 +13,10 @@ inline constexpr uint8_t kHotKeyAlt = 0x04;
 inline constexpr uint8_t kHotKeyExtended = 0x08;
 
 // The modifiers move to the shortcut's bits; the extended-key flag is dropped. 0 for no key.
-uint16_t HotKeyToShortCut(uint16_t hot_key);
+uint16_t HotKeyToShortcut(uint16_t hot_key);
 
 // The reverse, with the extended-key flag where the key has the prefix (IsExtendedKey), so
 // that the control names the key and not the keypad's one on the same scan code.
-uint16_t ShortCutToHotKey(uint16_t shortcut);
+uint16_t ShortcutToHotKey(uint16_t shortcut);
 
 }  // namespace vizmark

@@ -4,12 +4,12 @@
 
 namespace vizmark {
 
-std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut) {
+std::vector<KeyEvent> ShortcutKeyEvents(uint16_t shortcut) {
   constexpr uint8_t kShift = 16, kCtrl = 17, kAlt = 18;
-  const auto key = static_cast<uint8_t>(shortcut & kShortCutKeyMask & 0xFF);
+  const auto key = static_cast<uint8_t>(shortcut & kShortcutKeyMask & 0xFF);
   const bool extended = IsExtendedKey(key);
-  const bool shift = shortcut & kShortCutShift, ctrl = shortcut & kShortCutCtrl,
-             alt = shortcut & kShortCutAlt, has_key = (shortcut & kShortCutKeyMask) != 0;
+  const bool shift = shortcut & kShortcutShift, ctrl = shortcut & kShortcutCtrl,
+             alt = shortcut & kShortcutAlt, has_key = (shortcut & kShortcutKeyMask) != 0;
   std::vector<KeyEvent> events;
   if (ctrl) events.push_back({kCtrl, false});
   if (shift) events.push_back({kShift, false});

@@ -16,6 +16,6 @@ struct KeyEvent {
 
 // The presses and releases that type `shortcut`: Ctrl, Shift, Alt (those it has), the key
 // (extended where IsExtendedKey says), then the releases in reverse order. Nothing for 0.
-std::vector<KeyEvent> ShortCutKeyEvents(uint16_t shortcut);
+std::vector<KeyEvent> ShortcutKeyEvents(uint16_t shortcut);
 
 }  // namespace vizmark

@@ -40,7 +40,7 @@ std::string Layout(uint16_t key, bool extended) {
   return {};
 }
 
-TEST(ShortCutText, WritesModifiersInOrderThenTheKeysName) {
+TEST(ShortcutText, WritesModifiersInOrderThenTheKeysName) {
   const std::pair<uint16_t, const char*> cases[] = {
       {0xE046, "Shift+Ctrl+Alt+F"},
       {0x4070, "Ctrl+F1"},
@@ -66,10 +66,10 @@ TEST(ShortCutText, WritesModifiersInOrderThenTheKeysName) {
       {0x4000 | 300, ""},  // beyond every virtual key
   };
   for (const auto& [shortcut, text] : cases)
-    EXPECT_EQ(ShortCutToText(shortcut, Layout), text) << std::hex << shortcut;
+    EXPECT_EQ(ShortcutToText(shortcut, Layout), text) << std::hex << shortcut;
 }
 
-TEST(ShortCutText, ReadsPrefixesInAnyOrderAndCase) {
+TEST(ShortcutText, ReadsPrefixesInAnyOrderAndCase) {
   const std::pair<const char*, uint16_t> cases[] = {
       {"Shift+Ctrl+Alt+F", 0xE046},
       {"alt+ctrl+shift+f", 0xE046},
@@ -96,23 +96,23 @@ TEST(ShortCutText, ReadsPrefixesInAnyOrderAndCase) {
       {"Ctrl+Apps", 0x4000 | 93},  // the name without the prefix, as earlier versions wrote it
   };
   for (const auto& [text, shortcut] : cases)
-    EXPECT_EQ(TextToShortCut(text, Layout), shortcut) << text;
+    EXPECT_EQ(TextToShortcut(text, Layout), shortcut) << text;
 }
 
-TEST(ShortCutText, EveryNamedKeyReadsBackAsItself) {
+TEST(ShortcutText, EveryNamedKeyReadsBackAsItself) {
   for (uint16_t key = 1; key < 256; ++key) {
     for (uint16_t modifiers : {0, 0x2000, 0x4000, 0x8000, 0xE000}) {
       const uint16_t shortcut = key | modifiers;
-      const std::string text = ShortCutToText(shortcut, Layout);
+      const std::string text = ShortcutToText(shortcut, Layout);
       if (text.empty()) continue;
-      EXPECT_EQ(TextToShortCut(text, Layout), shortcut) << text;
+      EXPECT_EQ(TextToShortcut(text, Layout), shortcut) << text;
     }
   }
 }
 
-TEST(ShortCutKeys, CtrlFirstAndLastWhateverTheBits) {
+TEST(ShortcutKeys, CtrlFirstAndLastWhateverTheBits) {
   using E = KeyEvent;
-  EXPECT_EQ(ShortCutKeyEvents(0xE046), (std::vector<E>{{17, false},
+  EXPECT_EQ(ShortcutKeyEvents(0xE046), (std::vector<E>{{17, false},
                                                        {16, false},
                                                        {18, false},
                                                        {70, false},
@@ -120,21 +120,21 @@ TEST(ShortCutKeys, CtrlFirstAndLastWhateverTheBits) {
                                                        {18, true},
                                                        {16, true},
                                                        {17, true}}));
-  EXPECT_EQ(ShortCutKeyEvents(0x4070),
+  EXPECT_EQ(ShortcutKeyEvents(0x4070),
             (std::vector<E>{{17, false}, {112, false}, {112, true}, {17, true}}));
-  EXPECT_EQ(ShortCutKeyEvents(0xA000),
+  EXPECT_EQ(ShortcutKeyEvents(0xA000),
             (std::vector<E>{{16, false}, {18, false}, {18, true}, {16, true}}));
-  EXPECT_EQ(ShortCutKeyEvents(0), std::vector<E>{});
+  EXPECT_EQ(ShortcutKeyEvents(0), std::vector<E>{});
 }
 
-TEST(ShortCutKeys, ExtendedKeysAreSentAsSuch) {
+TEST(ShortcutKeys, ExtendedKeysAreSentAsSuch) {
   const std::pair<uint16_t, bool> cases[] = {
       {111, true}, {191, false}, {45, true},  {96, false},  {36, true},  {103, false},
       {34, true},  {37, true},   {44, true},  {106, false}, {144, true}, {19, false},
       {46, true},  {110, false}, {13, false}, {70, false},
   };
   for (const auto& [key, extended] : cases) {
-    const std::vector<KeyEvent> events = ShortCutKeyEvents(0x4000 | key);
+    const std::vector<KeyEvent> events = ShortcutKeyEvents(0x4000 | key);
     ASSERT_EQ(events.size(), 4u) << key;
     const auto k = static_cast<uint8_t>(key);
     EXPECT_EQ(events[1], (KeyEvent{k, false, extended})) << key;

@@ -31,8 +31,8 @@ TEST(HotKey, ConvertsBothWays) {
       {HotKey(0xBF, kHotKeyCtrl), 0x40BF},                    // the main "/"
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(HotKeyToShortCut(c.hot_key), c.shortcut) << std::hex << c.hot_key;
-    EXPECT_EQ(ShortCutToHotKey(c.shortcut), c.hot_key) << std::hex << c.shortcut;
+    EXPECT_EQ(HotKeyToShortcut(c.hot_key), c.shortcut) << std::hex << c.hot_key;
+    EXPECT_EQ(ShortcutToHotKey(c.shortcut), c.hot_key) << std::hex << c.shortcut;
   }
 }
 
@@ -46,7 +46,7 @@ TEST(HotKey, DropsWhatTheShortcutCannotHold) {
       {HotKey('F', kHotKeyCtrl | kHotKeyExtended), 0x4046},
       {HotKey(0, kHotKeyCtrl | kHotKeyAlt), 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(HotKeyToShortCut(c.hot_key), c.shortcut) << c.hot_key;
+  for (const auto& c : cases) EXPECT_EQ(HotKeyToShortcut(c.hot_key), c.shortcut) << c.hot_key;
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "base/window_subclass.h"
-#include "face/tbitmap.h"
+#include "face/picture.h"
 #include "facedraw/attach_thread.h"
-#include "facedraw/face_item.h"
+#include "facedraw/face_overlay.h"
 #include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
 #include "hostsim/host_windows.h"
@@ -26,8 +26,8 @@ using testsupport::ClassProcOf;
 using testsupport::Face;
 using testsupport::ProcOf;
 
-TBitmap PictureOf(const Face& face) {
-  TBitmap picture;
+Picture PictureOf(const Face& face) {
+  Picture picture;
   picture.SetWidth(48);
   picture.SetHeight(48);
   UniqueHdc dc(CreateCompatibleDC(nullptr));
@@ -66,10 +66,10 @@ class OverlayTest : public testing::Test {
 };
 
 TEST_F(OverlayTest, NoHostWindowsNoItem) {
-  HostMainWindow = reinterpret_cast<HWND>(1);
-  const TBitmap picture = PictureOf(bar_);
+  g_host_main_window = reinterpret_cast<HWND>(1);
+  const Picture picture = PictureOf(bar_);
   EXPECT_EQ(AttachFace(&picture), nullptr);
-  EXPECT_EQ(HostMainWindow.load(), nullptr);
+  EXPECT_EQ(g_host_main_window.load(), nullptr);
   EXPECT_EQ(LiveItems(), 0u);
 }
 
@@ -79,7 +79,7 @@ TEST_F(OverlayTest, MissingPanelOrListAttachesNothing) {
     options.with_header = with_header;
     options.with_list = !with_header;
     HostWindows host(&state_, nullptr, options);
-    const TBitmap picture = PictureOf(bar_);
+    const Picture picture = PictureOf(bar_);
     EXPECT_EQ(AttachFace(&picture), nullptr) << "with_header=" << with_header;
     if (with_header) {
       EXPECT_EQ(ProcOf(host.header()), ClassProcOf(host.header()));
@@ -90,7 +90,7 @@ TEST_F(OverlayTest, MissingPanelOrListAttachesNothing) {
 
 TEST_F(OverlayTest, DrawsTheFaceAfterEveryHostPaint) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   const auto item = AttachFace(&picture);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(ProcOf(host.header()), &SubclassProc);
@@ -113,7 +113,7 @@ TEST_F(OverlayTest, DrawsTheFaceAfterEveryHostPaint) {
 
 TEST_F(OverlayTest, ASecondAttachUpdatesTheSameItem) {
   HostWindows host(&state_, nullptr);
-  const TBitmap first = PictureOf(bar_), second = PictureOf(block_);
+  const Picture first = PictureOf(bar_), second = PictureOf(block_);
   const auto item = AttachFace(&first);
   EXPECT_EQ(AttachFace(&second), item);
   EXPECT_EQ(LiveItems(), 1u);
@@ -141,7 +141,7 @@ TEST_F(OverlayTest, AnItemWithoutPictureDrawsNothingUntilGivenOne) {
 
 TEST_F(OverlayTest, AttachingAloneKeepsTheFaceShown) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   const auto item = AttachFace(&picture);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(AttachFace(nullptr), item);  // what the attaching thread does
@@ -152,7 +152,7 @@ TEST_F(OverlayTest, AttachingAloneKeepsTheFaceShown) {
 
 TEST_F(OverlayTest, ListTimersHideOrPassThrough) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   const auto item = AttachFace(&picture);
   ASSERT_NE(item, nullptr);
 
@@ -170,7 +170,7 @@ TEST_F(OverlayTest, NarrowPanelClipsTheFace) {
   HostWindows::Options options;
   options.header_width = 40;
   HostWindows host(&state_, nullptr, options);
-  const TBitmap picture = PictureOf(testsupport::RectFace(0, 0, 48, 48));
+  const Picture picture = PictureOf(testsupport::RectFace(0, 0, 48, 48));
   ASSERT_NE(AttachFace(&picture), nullptr);
   RECT client;
   GetClientRect(host.header(), &client);
@@ -184,7 +184,7 @@ TEST_F(OverlayTest, NarrowPanelClipsTheFace) {
 
 TEST_F(OverlayTest, DestroyingThePanelTakesTheItemOff) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   ASSERT_NE(AttachFace(&picture), nullptr);
   const HWND list = host.list();
   DestroyWindow(host.header());
@@ -196,7 +196,7 @@ TEST_F(OverlayTest, DestroyingThePanelTakesTheItemOff) {
 
 TEST_F(OverlayTest, RemoveAllFacesGivesEveryWindowItsProcedureBack) {
   HostWindows a(&state_, nullptr), b(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   SetActiveWindow(a.main());
   ASSERT_NE(AttachFace(&picture), nullptr);
   SetActiveWindow(b.main());
@@ -225,7 +225,7 @@ LRESULT CALLBACK OuterSubclass(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 // Shows `picture` on the host's panel, puts OuterSubclass on top of ours and takes the face
 // off: ours stays under OuterSubclass as a pass-through.
 testing::AssertionResult LeaveOursUnderAnotherSubclass(const HostWindows& host,
-                                                       const TBitmap& picture) {
+                                                       const Picture& picture) {
   if (AttachFace(&picture) == nullptr) return testing::AssertionFailure() << "not attached";
   g_next_of_outer = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterSubclass)));
@@ -247,7 +247,7 @@ TEST_F(OverlayTest, ASubclassOnTopOfOursIsLeftWorking) {
 
 TEST_F(OverlayTest, OursLeftAsAPassThroughServesTheNextItem) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   ASSERT_TRUE(LeaveOursUnderAnotherSubclass(host, picture));
   // The other subclass leaves, and ours, a pass-through now, is the panel's procedure again.
   SetWindowLongPtrA(host.header(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_next_of_outer));
@@ -291,7 +291,7 @@ TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
   HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &RecordKeyDowns, GetModuleHandleW(nullptr), 0);
   ASSERT_NE(hook, nullptr);
   g_keys_down.clear();
-  FilterShortCut = VK_F9;
+  g_filter_shortcut = VK_F9;
   std::optional<OverlayTable::Locked> held(OverlaySlots().Lock());
   StartAttachThread();
   Sleep(3000);  // the run's first try, after 2 s, waits for the table
@@ -303,7 +303,7 @@ TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
   EXPECT_TRUE(testsupport::PumpUntil([] { return LiveItems() == 1; }, testsupport::kPatience));
   StopAttachThread();
   // Every replay asked for has been sent.
-  EXPECT_TRUE(testsupport::PumpUntil([] { return !ShortCutReplayBusy(); }, testsupport::kPatience));
+  EXPECT_TRUE(testsupport::PumpUntil([] { return !ShortcutReplayBusy(); }, testsupport::kPatience));
   // Keys arrive in the order sent: once this one is seen, every replay's keys were.
   keybd_event(VK_F24, 0, 0, 0);
   keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);
@@ -311,12 +311,12 @@ TEST_F(OverlayTest, AStartAfterAStopThatTimedOutAttachesAgain) {
       [] { return !g_keys_down.empty() && g_keys_down.back() == VK_F24; }, testsupport::kPatience));
   EXPECT_LE(std::count(g_keys_down.begin(), g_keys_down.end(), DWORD{VK_F9}), 1);
   UnhookWindowsHookEx(hook);
-  FilterShortCut = 0;
+  g_filter_shortcut = 0;
 }
 
 TEST_F(OverlayTest, TheHundredAndFirstPanelKeepsTheHostsProcedures) {
   std::vector<std::unique_ptr<HostWindows>> hosts;
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   for (int i = 0; i < OverlayTable::kSlots + 1; ++i) {
     hosts.push_back(std::make_unique<HostWindows>(&state_, nullptr));
     SetActiveWindow(hosts.back()->main());
@@ -332,7 +332,7 @@ TEST_F(OverlayTest, TheHundredAndFirstPanelKeepsTheHostsProcedures) {
 
 TEST_F(OverlayTest, TwoThreadsAttachingAtOnceMakeOneItem) {
   HostWindows host(&state_, nullptr);
-  const TBitmap picture = PictureOf(bar_);
+  const Picture picture = PictureOf(bar_);
   for (int round = 0; round < 20; ++round) {
     std::atomic<bool> go{false};
     std::thread other([&] {

@@ -33,9 +33,9 @@ class SettingsTest : public testing::Test {
  protected:
   void SetUp() override {
     RemoveKey();
-    LoadFilterShortCut();  // forgets the text an earlier test loaded
+    LoadFilterShortcut();  // forgets the text an earlier test loaded
     RemoveKey();
-    FilterShortCut = 0;
+    g_filter_shortcut = 0;
   }
   void TearDown() override { RemoveKey(); }
 
@@ -65,7 +65,7 @@ class SettingsTest : public testing::Test {
               ERROR_SUCCESS);
     UniqueHkey owner(key);
     ASSERT_EQ(
-        RegSetValueExA(key, kShortCutValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+        RegSetValueExA(key, kShortcutValue, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                        static_cast<DWORD>(bytes.size())),
         ERROR_SUCCESS);
   }
@@ -74,7 +74,7 @@ class SettingsTest : public testing::Test {
   static std::pair<DWORD, std::string> Stored() {
     char data[512] = {};
     DWORD type = 0, size = sizeof data;
-    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kShortCutValue, RRF_RT_ANY, &type, data,
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kShortcutValue, RRF_RT_ANY, &type, data,
                      &size) != ERROR_SUCCESS)
       return {0, {}};
     return {type, std::string(data, size)};
@@ -82,14 +82,14 @@ class SettingsTest : public testing::Test {
 };
 
 TEST_F(SettingsTest, NoValueLeavesNoShortcutAndMakesTheKey) {
-  FilterShortCut = 0;
-  LoadFilterShortCut();
-  EXPECT_EQ(FilterShortCut.load(), 0);
+  g_filter_shortcut = 0;
+  LoadFilterShortcut();
+  EXPECT_EQ(g_filter_shortcut.load(), 0);
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   UniqueHkey owner(key);
   // And the next shut-down writes the empty text.
-  SaveFilterShortCut();
+  SaveFilterShortcut();
   EXPECT_EQ(Stored(), (std::pair<DWORD, std::string>{REG_SZ, std::string(1, '\0')}));
 }
 
@@ -109,26 +109,26 @@ TEST_F(SettingsTest, ReadsEachKindOfValue) {
       {REG_MULTI_SZ, std::string("Ctrl+F1\0\0", 9), 0},
   };
   for (const auto& c : cases) {
-    FilterShortCut = 0x1234;
+    g_filter_shortcut = 0x1234;
     Store(c.type, c.bytes);
-    LoadFilterShortCut();
-    EXPECT_EQ(FilterShortCut.load(), c.shortcut) << c.type << " " << c.bytes.substr(0, 30);
+    LoadFilterShortcut();
+    EXPECT_EQ(g_filter_shortcut.load(), c.shortcut) << c.type << " " << c.bytes.substr(0, 30);
   }
 }
 
 TEST_F(SettingsTest, SavesTheTextFormEveryTime) {
-  FilterShortCut = 0xE046;
-  SaveFilterShortCut();
+  g_filter_shortcut = 0xE046;
+  SaveFilterShortcut();
   EXPECT_EQ(Stored(),
             (std::pair<DWORD, std::string>{REG_SZ, std::string("Shift+Ctrl+Alt+F\0", 17)}));
   Store(REG_SZ, std::string("Ctrl+F1\0", 8));  // changed behind our back: written again
-  SaveFilterShortCut();
+  SaveFilterShortcut();
   EXPECT_EQ(Stored().second, std::string("Shift+Ctrl+Alt+F\0", 17));
-  FilterShortCut = 0x4000 | 101;  // keypad 5
-  SaveFilterShortCut();
+  g_filter_shortcut = 0x4000 | 101;  // keypad 5
+  SaveFilterShortcut();
   EXPECT_EQ(Stored().second, std::string("Ctrl+Num 5\0", 11));
-  LoadFilterShortCut();
-  EXPECT_EQ(FilterShortCut.load(), 0x4000 | 101);
+  LoadFilterShortcut();
+  EXPECT_EQ(g_filter_shortcut.load(), 0x4000 | 101);
 }
 
 // With this machine's keyboard layout: what the dialog's shortcut entry gives for each key
@@ -153,18 +153,18 @@ TEST_F(SettingsTest, ShortcutsComeBackAsTheSameKeysAfterARestart) {
       {MAKEWORD(VK_OEM_PLUS, HOTKEYF_ALT), nullptr},
   };
   for (const auto& c : cases) {
-    LoadFilterShortCut();
-    const uint16_t shortcut = HotKeyToShortCut(c.hot_key);
-    FilterShortCut = shortcut;  // OK in the dialog
-    SaveFilterShortCut();
+    LoadFilterShortcut();
+    const uint16_t shortcut = HotKeyToShortcut(c.hot_key);
+    g_filter_shortcut = shortcut;  // OK in the dialog
+    SaveFilterShortcut();
     const std::string stored = Stored().second;
     if (c.text != nullptr) {
       EXPECT_EQ(stored, std::string(c.text) + '\0');
     }
-    FilterShortCut = 0;
-    LoadFilterShortCut();
-    EXPECT_EQ(FilterShortCut.load(), shortcut) << stored;
-    EXPECT_EQ(ShortCutToHotKey(FilterShortCut.load()), c.hot_key) << stored;
+    g_filter_shortcut = 0;
+    LoadFilterShortcut();
+    EXPECT_EQ(g_filter_shortcut.load(), shortcut) << stored;
+    EXPECT_EQ(ShortcutToHotKey(g_filter_shortcut.load()), c.hot_key) << stored;
   }
 }
 
@@ -177,21 +177,21 @@ TEST_F(SettingsTest, TextsOfEarlierVersionsKeepTheirMeaning) {
   };
   for (const auto& [text, shortcut] : cases) {
     Store(REG_SZ, std::string(text) + '\0');
-    LoadFilterShortCut();
-    EXPECT_EQ(FilterShortCut.load(), shortcut) << text;
+    LoadFilterShortcut();
+    EXPECT_EQ(g_filter_shortcut.load(), shortcut) << text;
   }
 }
 
 TEST_F(SettingsTest, ATextThatNoLongerReadsIsKeptUntilTheShortcutChanges) {
   Store(REG_SZ, std::string("Ctrl+NoSuchKey\0", 15));
-  LoadFilterShortCut();
-  EXPECT_EQ(FilterShortCut.load(), 0);
-  SaveFilterShortCut();
+  LoadFilterShortcut();
+  EXPECT_EQ(g_filter_shortcut.load(), 0);
+  SaveFilterShortcut();
   EXPECT_EQ(Stored().second, std::string("Ctrl+NoSuchKey\0", 15));
   // The next start finds it again, and the user sets a shortcut.
-  LoadFilterShortCut();
-  FilterShortCut = 0x4070;
-  SaveFilterShortCut();
+  LoadFilterShortcut();
+  g_filter_shortcut = 0x4070;
+  SaveFilterShortcut();
   EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
 }
 
@@ -202,10 +202,10 @@ TEST_F(SettingsTest, AKeyWithoutWriteAccessIsReadAndLeftAlone) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key),
             ERROR_ACCESS_DENIED);
 
-  LoadFilterShortCut();
-  EXPECT_EQ(FilterShortCut.load(), 0x4070);
-  FilterShortCut = 0xE046;
-  SaveFilterShortCut();
+  LoadFilterShortcut();
+  EXPECT_EQ(g_filter_shortcut.load(), 0x4070);
+  g_filter_shortcut = 0xE046;
+  SaveFilterShortcut();
   EXPECT_EQ(Stored().second, std::string("Ctrl+F1\0", 8));
 
   // And the whole plug-in starts and stops over it.
@@ -246,18 +246,18 @@ TEST(Replay, SendsTheShortcutsKeysInOrder) {
   for (uint16_t shortcut :
        {0xE046, 0x4070, 0xA000, 0, 0x4000 | VK_INSERT, 0x4000 | VK_DIVIDE, 0x4000 | VK_OEM_2}) {
     g_seen.clear();
-    FilterShortCut = shortcut;
-    ReplayFilterShortCut(host.list());
+    g_filter_shortcut = shortcut;
+    ReplayFilterShortcut(host.list());
     EXPECT_TRUE(
-        testsupport::PumpUntil([] { return !ShortCutReplayBusy(); }, testsupport::kPatience));
+        testsupport::PumpUntil([] { return !ShortcutReplayBusy(); }, testsupport::kPatience));
     keybd_event(kEnd.virtual_key, 0, KEYEVENTF_KEYUP, 0);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !g_seen.empty() && g_seen.back() == kEnd; },
                                        testsupport::kPatience));
     if (!g_seen.empty() && g_seen.back() == kEnd) g_seen.pop_back();
-    EXPECT_EQ(g_seen, ShortCutKeyEvents(shortcut)) << std::hex << shortcut;
+    EXPECT_EQ(g_seen, ShortcutKeyEvents(shortcut)) << std::hex << shortcut;
   }
   UnhookWindowsHookEx(hook);
-  FilterShortCut = 0;
+  g_filter_shortcut = 0;
 }
 
 }  // namespace

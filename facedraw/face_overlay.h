@@ -1,6 +1,6 @@
 // The face drawn over the host's header panel.
 //
-// A TFaceItem binds one header panel ("TAddressGrid") and the message list
+// A FaceOverlay binds one header panel ("TAddressGrid") and the message list
 // ("TMessageListView") of the same main window to the item's own copy of a face picture.
 // Our subclass sits on both windows: on the panel it draws the face after every paint of
 // the host's, on the list it watches the host's selection timers. Live items are kept in
@@ -14,18 +14,18 @@
 #include <mutex>
 #include <vector>
 
-#include "face/tbitmap.h"
+#include "face/picture.h"
 
 namespace vizmark {
 
-class TFaceItem {
+class FaceOverlay {
  public:
   // Holds a copy of `picture` and shows it; with none, the item is hidden. Nothing is
   // attached or drawn until Subclass and PaintFace.
-  TFaceItem(HWND header, HWND list, const TBitmap* picture);
-  ~TFaceItem();
-  TFaceItem(const TFaceItem&) = delete;
-  TFaceItem& operator=(const TFaceItem&) = delete;
+  FaceOverlay(HWND header, HWND list, const Picture* picture);
+  ~FaceOverlay();
+  FaceOverlay(const FaceOverlay&) = delete;
+  FaceOverlay& operator=(const FaceOverlay&) = delete;
 
   HWND header() const { return header_; }
   HWND list() const { return list_; }
@@ -33,7 +33,7 @@ class TFaceItem {
   // A copy of `picture` (none: an empty picture) becomes the face; it is shown at once,
   // combined with whatever the panel shows now. False when a picture was given but no copy
   // of it could be made (the face is then hidden).
-  bool SetPicture(const TBitmap* picture);
+  bool SetPicture(const Picture* picture);
   // False when a picture was given to the constructor and could not be copied.
   bool HasPictureAsGiven() const;
   // Draws the face 4 pixels from the panel's top and right edges, if it is showing.
@@ -56,7 +56,7 @@ class TFaceItem {
   const bool picture_given_;
 
   mutable std::mutex picture_lock_;  // guards the fields below
-  TBitmap picture_;
+  Picture picture_;
   bool show_ = false;
   RECT face_rect_{};
 };
@@ -70,15 +70,15 @@ class OverlayTable {
   using Locked = std::unique_lock<std::mutex>;
 
   Locked Lock() { return Locked(mutex_); }
-  std::shared_ptr<TFaceItem> FindByHeader(const Locked&, HWND header) const;
+  std::shared_ptr<FaceOverlay> FindByHeader(const Locked&, HWND header) const;
   // Every item on this list (two panels may share one).
-  std::vector<std::shared_ptr<TFaceItem>> FindByList(const Locked&, HWND list) const;
+  std::vector<std::shared_ptr<FaceOverlay>> FindByList(const Locked&, HWND list) const;
   // The lowest free slot's index, or -1 when all are taken (nothing stored then).
-  int AddItem(const Locked&, std::shared_ptr<TFaceItem> item);
+  int AddItem(const Locked&, std::shared_ptr<FaceOverlay> item);
   // Empties the first slot holding `item`; its index, or -1.
-  int RemoveItem(const Locked&, const TFaceItem* item);
+  int RemoveItem(const Locked&, const FaceOverlay* item);
   // The live items, lowest slot first.
-  std::vector<std::shared_ptr<TFaceItem>> Items(const Locked&) const;
+  std::vector<std::shared_ptr<FaceOverlay>> Items(const Locked&) const;
 
   // After Close no item can be attached until Open (start-up opens it).
   bool Closed(const Locked&) const { return closed_; }
@@ -87,7 +87,7 @@ class OverlayTable {
 
  private:
   std::mutex mutex_;
-  std::array<std::shared_ptr<TFaceItem>, kSlots> slots_;
+  std::array<std::shared_ptr<FaceOverlay>, kSlots> slots_;
   bool closed_ = false;
 };
 
@@ -95,11 +95,11 @@ OverlayTable& OverlaySlots();
 
 // Puts `item` in the table and on its windows, and draws it; false, with nothing kept,
 // when the table is full or the windows cannot be subclassed.
-bool AddFaceItem(const OverlayTable::Locked& lock, const std::shared_ptr<TFaceItem>& item);
+bool AddFaceOverlay(const OverlayTable::Locked& lock, const std::shared_ptr<FaceOverlay>& item);
 
 // Takes the item off its windows and out of the table, and has the panel repainted. When
 // another thread is doing the same, returns once that thread has done it.
-void DestroyFaceItem(const std::shared_ptr<TFaceItem>& item);
+void DestroyFaceOverlay(const std::shared_ptr<FaceOverlay>& item);
 
 // Destroys every item in the table, lowest slot first.
 void RemoveAllFaces();

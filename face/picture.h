@@ -1,4 +1,4 @@
-// TBitmap: an in-memory picture the macros and the overlay pass around. It always holds a
+// Picture: a picture in memory that the macros and the overlay pass around. It always holds a
 // device-independent section (32 bits a pixel unless loaded from a file), owned here.
 #pragma once
 
@@ -9,11 +9,11 @@
 
 namespace vizmark {
 
-class TBitmap {
+class Picture {
  public:
-  TBitmap() = default;
-  TBitmap(TBitmap&&) = default;
-  TBitmap& operator=(TBitmap&&) = default;
+  Picture() = default;
+  Picture(Picture&&) = default;
+  Picture& operator=(Picture&&) = default;
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -21,8 +21,6 @@ class TBitmap {
   void SetWidth(int width) { Resize(width, height_); }
   void SetHeight(int height) { Resize(width_, height); }
 
-  // Our pictures are always device-independent sections already.
-  void MakeDib() {}
   HBITMAP Handle() const { return bitmap_.get(); }
   bool Empty() const { return !bitmap_; }
 
@@ -34,7 +32,7 @@ class TBitmap {
 
   // An independent copy of `other`; none or an empty one, or a copy GDI cannot make, makes
   // this picture empty.
-  void Assign(const TBitmap* other);
+  void Assign(const Picture* other);
 
  private:
   void Resize(int width, int height);

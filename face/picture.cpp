@@ -1,4 +1,4 @@
-#include "face/tbitmap.h"
+#include "face/picture.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +29,7 @@ UniqueHbitmap CreateWhiteSection(int width, int height) {
 
 }  // namespace
 
-void TBitmap::Resize(int width, int height) {
+void Picture::Resize(int width, int height) {
   width_ = width > 0 ? width : 0;
   height_ = height > 0 ? height : 0;
   bitmap_.reset();
@@ -37,7 +37,7 @@ void TBitmap::Resize(int width, int height) {
   if (width_ > 0 && height_ > 0) bitmap_ = CreateWhiteSection(width_, height_);
 }
 
-bool TBitmap::LoadFromFile(const FilePath& path) {
+bool Picture::LoadFromFile(const FilePath& path) {
   const std::optional<std::vector<unsigned char>> file =
       ReadWholeFile(path, FILE_SHARE_READ, kMaxBmpFileBytes);
   if (!file) return false;
@@ -89,7 +89,7 @@ bool TBitmap::LoadFromFile(const FilePath& path) {
   return true;
 }
 
-void TBitmap::Assign(const TBitmap* other) {
+void Picture::Assign(const Picture* other) {
   if (other == this) return;
   if (other == nullptr || other->Empty()) {
     Resize(0, 0);

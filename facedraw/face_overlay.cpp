@@ -1,9 +1,10 @@
-#include "facedraw/face_item.h"
+#include "facedraw/face_overlay.h"
 
 #include <utility>
 
 #include "base/win_handles.h"
 #include "base/window_subclass.h"
+#include "face/xface_codec.h"
 #include "facedraw/shortcut_replay.h"
 
 namespace vizmark {
@@ -12,20 +13,19 @@ namespace {
 
 constexpr UINT_PTR kHideTimer = 10;
 constexpr UINT_PTR kReplayTimer = 11;
-constexpr int kFaceSize = 48;
 constexpr int kFaceMargin = 4;
 
 // The panel: the face is drawn after each of the host's paints; the item goes with the
 // panel.
 void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
-  std::shared_ptr<TFaceItem> item;
+  std::shared_ptr<FaceOverlay> item;
   {
     auto lock = OverlaySlots().Lock();
     item = OverlaySlots().FindByHeader(lock, panel);
   }
   if (!item) return;
   if (message == WM_PAINT) item->PaintFace();
-  if (message == WM_DESTROY) DestroyFaceItem(item);
+  if (message == WM_DESTROY) DestroyFaceOverlay(item);
 }
 
 constexpr SubclassBehaviour kPanelBehaviour = {{WM_PAINT, WM_DESTROY}, nullptr, &AfterPanelMessage};
@@ -34,7 +34,7 @@ constexpr SubclassBehaviour kPanelBehaviour = {{WM_PAINT, WM_DESTROY}, nullptr, 
 // filter show the face of the message selected.
 void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
   if (timer != kHideTimer && timer != kReplayTimer) return;
-  std::vector<std::shared_ptr<TFaceItem>> items;
+  std::vector<std::shared_ptr<FaceOverlay>> items;
   {
     auto lock = OverlaySlots().Lock();
     items = OverlaySlots().FindByList(lock, list);
@@ -42,14 +42,14 @@ void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
   if (items.empty()) return;
   if (timer == kHideTimer)
     for (const auto& item : items) item->HideFace();
-  if (timer == kReplayTimer) ReplayFilterShortCut(list);
+  if (timer == kReplayTimer) ReplayFilterShortcut(list);
 }
 
 constexpr SubclassBehaviour kListBehaviour = {{WM_TIMER, 0}, &BeforeListTimer, nullptr};
 
 }  // namespace
 
-TFaceItem::TFaceItem(HWND header, HWND list, const TBitmap* picture)
+FaceOverlay::FaceOverlay(HWND header, HWND list, const Picture* picture)
     : header_(header), list_(list), picture_given_(picture != nullptr && !picture->Empty()) {
   if (picture != nullptr) {
     picture_.Assign(picture);
@@ -57,9 +57,9 @@ TFaceItem::TFaceItem(HWND header, HWND list, const TBitmap* picture)
   }
 }
 
-TFaceItem::~TFaceItem() = default;
+FaceOverlay::~FaceOverlay() = default;
 
-bool TFaceItem::SetPicture(const TBitmap* picture) {
+bool FaceOverlay::SetPicture(const Picture* picture) {
   bool copied;
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
@@ -71,12 +71,12 @@ bool TFaceItem::SetPicture(const TBitmap* picture) {
   return copied;
 }
 
-bool TFaceItem::HasPictureAsGiven() const {
+bool FaceOverlay::HasPictureAsGiven() const {
   std::lock_guard<std::mutex> guard(picture_lock_);
   return !picture_given_ || !picture_.Empty();
 }
 
-void TFaceItem::PaintFace() {
+void FaceOverlay::PaintFace() {
   std::lock_guard<std::mutex> guard(picture_lock_);
   if (header_ == nullptr || !show_) return;
   const HBITMAP picture = picture_.Handle();
@@ -89,14 +89,14 @@ void TFaceItem::PaintFace() {
   RECT client{};
   GetClientRect(header_, &client);
   const int width = client.right;
-  face_rect_ = {width - kFaceSize - kFaceMargin, kFaceMargin, width - kFaceMargin,
-                kFaceMargin + kFaceSize};
+  face_rect_ = {width - kFaceSide - kFaceMargin, kFaceMargin, width - kFaceMargin,
+                kFaceMargin + kFaceSide};
   // AND: black face pixels show, white ones leave the panel as the host drew it.
-  BitBlt(panel.get(), face_rect_.left, face_rect_.top, kFaceSize, kFaceSize, memory.get(), 0, 0,
+  BitBlt(panel.get(), face_rect_.left, face_rect_.top, kFaceSide, kFaceSide, memory.get(), 0, 0,
          SRCAND);
 }
 
-void TFaceItem::HideFace() {
+void FaceOverlay::HideFace() {
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
     show_ = false;
@@ -104,42 +104,42 @@ void TFaceItem::HideFace() {
   InvalidateRect(header_, nullptr, TRUE);
 }
 
-bool TFaceItem::Showing() const {
+bool FaceOverlay::Showing() const {
   std::lock_guard<std::mutex> guard(picture_lock_);
   return show_;
 }
 
-RECT TFaceItem::FaceRect() const {
+RECT FaceOverlay::FaceRect() const {
   std::lock_guard<std::mutex> guard(picture_lock_);
   return face_rect_;
 }
 
-bool TFaceItem::Subclass() {
+bool FaceOverlay::Subclass() {
   if (!AttachSubclass(header_, &kPanelBehaviour)) return false;
   if (AttachSubclass(list_, &kListBehaviour)) return true;
   DetachSubclass(header_);
   return false;
 }
 
-void TFaceItem::Unsubclass() {
+void FaceOverlay::Unsubclass() {
   DetachSubclass(header_);
   DetachSubclass(list_);
 }
 
-std::shared_ptr<TFaceItem> OverlayTable::FindByHeader(const Locked&, HWND header) const {
+std::shared_ptr<FaceOverlay> OverlayTable::FindByHeader(const Locked&, HWND header) const {
   for (const auto& item : slots_)
     if (item && item->header() == header) return item;
   return nullptr;
 }
 
-std::vector<std::shared_ptr<TFaceItem>> OverlayTable::FindByList(const Locked&, HWND list) const {
-  std::vector<std::shared_ptr<TFaceItem>> items;
+std::vector<std::shared_ptr<FaceOverlay>> OverlayTable::FindByList(const Locked&, HWND list) const {
+  std::vector<std::shared_ptr<FaceOverlay>> items;
   for (const auto& item : slots_)
     if (item && item->list() == list) items.push_back(item);
   return items;
 }
 
-int OverlayTable::AddItem(const Locked&, std::shared_ptr<TFaceItem> item) {
+int OverlayTable::AddItem(const Locked&, std::shared_ptr<FaceOverlay> item) {
   for (int i = 0; i < kSlots; ++i) {
     if (!slots_[i]) {
       slots_[i] = std::move(item);
@@ -149,7 +149,7 @@ int OverlayTable::AddItem(const Locked&, std::shared_ptr<TFaceItem> item) {
   return -1;
 }
 
-int OverlayTable::RemoveItem(const Locked&, const TFaceItem* item) {
+int OverlayTable::RemoveItem(const Locked&, const FaceOverlay* item) {
   for (int i = 0; i < kSlots; ++i) {
     if (slots_[i].get() == item) {
       slots_[i].reset();
@@ -159,8 +159,8 @@ int OverlayTable::RemoveItem(const Locked&, const TFaceItem* item) {
   return -1;
 }
 
-std::vector<std::shared_ptr<TFaceItem>> OverlayTable::Items(const Locked&) const {
-  std::vector<std::shared_ptr<TFaceItem>> items;
+std::vector<std::shared_ptr<FaceOverlay>> OverlayTable::Items(const Locked&) const {
+  std::vector<std::shared_ptr<FaceOverlay>> items;
   for (const auto& item : slots_)
     if (item) items.push_back(item);
   return items;
@@ -171,7 +171,7 @@ OverlayTable& OverlaySlots() {
   return table;
 }
 
-bool AddFaceItem(const OverlayTable::Locked& lock, const std::shared_ptr<TFaceItem>& item) {
+bool AddFaceOverlay(const OverlayTable::Locked& lock, const std::shared_ptr<FaceOverlay>& item) {
   const int slot = OverlaySlots().AddItem(lock, item);
   if (slot < 0) return false;
   if (item->Subclass()) return true;
@@ -179,7 +179,7 @@ bool AddFaceItem(const OverlayTable::Locked& lock, const std::shared_ptr<TFaceIt
   return false;
 }
 
-void DestroyFaceItem(const std::shared_ptr<TFaceItem>& item) {
+void DestroyFaceOverlay(const std::shared_ptr<FaceOverlay>& item) {
   // The panel's destruction and the module's shut-down may both get here. Whichever takes
   // the item out of the table takes it off its windows too, under the same lock, so the
   // other returns only once that is done.
@@ -192,12 +192,12 @@ void DestroyFaceItem(const std::shared_ptr<TFaceItem>& item) {
 }
 
 void RemoveAllFaces() {
-  std::vector<std::shared_ptr<TFaceItem>> items;
+  std::vector<std::shared_ptr<FaceOverlay>> items;
   {
     auto lock = OverlaySlots().Lock();
     items = OverlaySlots().Items(lock);
   }
-  for (const auto& item : items) DestroyFaceItem(item);
+  for (const auto& item : items) DestroyFaceOverlay(item);
 }
 
 }  // namespace vizmark
