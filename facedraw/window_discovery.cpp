@@ -34,6 +34,10 @@ BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) noexcept {
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);
   if (std::strncmp(name, search->wanted, sizeof name) != 0) return TRUE;
+  // Another copy of the client has windows of the same classes; only this process's count.
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
   search->found = window;
   return FALSE;
 }

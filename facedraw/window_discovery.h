@@ -17,8 +17,8 @@ struct ClassSearch {
   HWND found;
 };
 
-// EnumWindows / EnumChildWindows callback: stops (FALSE) at the first window whose class
-// name is exactly `wanted`.
+// EnumWindows / EnumChildWindows callback: stops (FALSE) at the first window of this
+// process whose class name is exactly `wanted`.
 BOOL CALLBACK MatchClassName(HWND window, LPARAM search) noexcept;
 
 // The host's main window found by the last search among top-level windows (or none);

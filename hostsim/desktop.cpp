@@ -28,10 +28,12 @@ void SendKey(BYTE key, DWORD flags) {
 
 }  // namespace
 
-OtherProgram::OtherProgram(std::string keys_file) : keys_file_(std::move(keys_file)) {
+OtherProgram::OtherProgram(std::string keys_file, bool mail_client)
+    : keys_file_(std::move(keys_file)) {
   std::string command = "\"";
   command.append(BesideThisProgram("hostsim_other.exe")).append("\" \"");
   command.append(keys_file_).append("\"");
+  if (mail_client) command.append(" --mail-client");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

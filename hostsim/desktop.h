@@ -13,8 +13,9 @@ namespace hostsim {
 class OtherProgram {
  public:
   // Starts it, writing the keys its window receives into `keys_file`, and waits (a minute
-  // at most) until its window is the foreground window: see in_front().
-  explicit OtherProgram(std::string keys_file);
+  // at most) until its window is the foreground window: see in_front(). `mail_client`: its
+  // windows have the mail client's classes, as another copy of the client's would.
+  explicit OtherProgram(std::string keys_file, bool mail_client = false);
   // Close()s it.
   ~OtherProgram();
   OtherProgram(const OtherProgram&) = delete;

@@ -1,11 +1,14 @@
 // hostsim_other: another program on the host's desktop. Its window takes the foreground and
 // writes each key it receives into a file, one line a key ("down 70", "up 70": the virtual
-// key), until it is closed.
+// key), until it is closed. With --mail-client it is another copy of the mail client: its
+// window and two children have the client's window classes.
 //
-//   hostsim_other KEYS.txt
+//   hostsim_other KEYS.txt [--mail-client]
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -32,8 +35,9 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: hostsim_other KEYS.txt\n", stderr);
+  const bool mail_client = argc == 3 && std::strcmp(argv[2], "--mail-client") == 0;
+  if (argc != 2 && !mail_client) {
+    std::fputs("usage: hostsim_other KEYS.txt [--mail-client]\n", stderr);
     return 2;
   }
   g_keys = std::fopen(argv[1], "w");
@@ -42,11 +46,22 @@ int main(int argc, char** argv) {
   wc.lpfnWndProc = &RecorderProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = L"hostsim other";
+  wc.lpszClassName = mail_client ? L"TMailerForm" : L"hostsim other";
   RegisterClassW(&wc);
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"another program", WS_OVERLAPPEDWINDOW, 100,
                                 100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
   if (window == nullptr) return 1;
+  if (mail_client) {
+    for (const wchar_t* name : {L"TAddressGrid", L"TMessageListView"}) {
+      WNDCLASSW child{};
+      child.lpfnWndProc = &DefWindowProcW;
+      child.hInstance = wc.hInstance;
+      child.lpszClassName = name;
+      RegisterClassW(&child);
+      CreateWindowExW(0, name, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50, window, nullptr,
+                      wc.hInstance, nullptr);
+    }
+  }
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
   SetFocus(window);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/win_handles.h"
+#include "hostsim/desktop.h"
 #include "hostsim/host_windows.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/template_runner.h"
@@ -216,5 +217,15 @@ INSTANTIATE_TEST_SUITE_P(, RemovalTest,
                          [](const testing::TestParamInfo<Removal>& info) {
                            return std::string(info.param.name);
                          });
+
+// Another copy of the mail client runs in front of ours (the user started it twice): its
+// windows have the same classes, but the face goes on our own panel.
+TEST_F(RealHostTest, AnotherCopyOfTheClientInFrontLeavesOursTheFace) {
+  HostWindows host(&state_, plugin_.get());
+  testsupport::TempDir dir;
+  hostsim::OtherProgram other(dir.File("keys.txt"), /*mail_client=*/true);
+  ASSERT_TRUE(other.in_front());
+  StartAndShowFace(host);
+}
 
 }  // namespace
