@@ -6,11 +6,20 @@
 
 namespace vizmark {
 
-inline void Trace(const wchar_t* what) noexcept {
-  wchar_t line[256] = L"Vizmark: ";
-  const int prefix = lstrlenW(line);
-  lstrcpynW(line + prefix, what != nullptr ? what : L"", 256 - prefix - 2);
-  lstrcatW(line, L"\n");
+// "Vizmark: what", or "Vizmark: what: about" when something is named.
+inline void Trace(const wchar_t* what, const wchar_t* about = nullptr) noexcept {
+  constexpr int kSize = 256;
+  wchar_t line[kSize] = L"Vizmark: ";
+  const auto append = [&line](const wchar_t* text) {
+    const int used = lstrlenW(line);
+    lstrcpynW(line + used, text != nullptr ? text : L"", kSize - used - 1);
+  };
+  append(what);
+  if (about != nullptr) {
+    append(L": ");
+    append(about);
+  }
+  append(L"\n");
   OutputDebugStringW(line);
 }
 

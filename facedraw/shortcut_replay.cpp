@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/module_thread.h"
 #include "base/trace.h"
-#include "base/win_handles.h"
 #include "shortcut/filter_shortcut.h"
 #include "shortcut/key_events.h"
 
@@ -27,21 +27,16 @@ constexpr ULONGLONG kHeldLimitMs = 5000;
 // Stopping waits for one look, or one SendInput call, to finish; this is a safety net.
 constexpr DWORD kStopWaitMs = 10000;
 
-// One sending thread and its own stop event. A thread that did not end in time when stopped
-// keeps both, and a later one is made beside it.
-struct Sender {
-  UniqueHandle stop;
-  UniqueHandle thread;
-};
-
 std::mutex g_lock;  // guards everything below
 bool g_refused = false;
 bool g_pending = false;
 HWND g_list = nullptr;
 ULONGLONG g_since = 0;   // the latest request, or the list's window's return to the foreground
 bool g_serving = false;  // g_current's thread runs and will see the next request
-Sender g_current;
-std::vector<Sender> g_late;  // stopped, or done, but not yet seen ended
+// The sending thread. Its stop event is its own: a thread that did not end in time when
+// stopped keeps it, and a later one is made beside it.
+ModuleThread g_current;
+std::vector<ModuleThread> g_late;  // stopped, or done, but not yet seen ended
 
 bool ModifierHeld() {
   for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
@@ -98,8 +93,7 @@ void Serve(HANDLE stop) {
   }
 }
 
-DWORD WINAPI SendingThread(LPVOID stop_event) {
-  const HANDLE stop = static_cast<HANDLE>(stop_event);
+void SendWhenTheListIsInFront(HANDLE stop) {
   try {
     Serve(stop);
   } catch (...) {
@@ -110,43 +104,14 @@ DWORD WINAPI SendingThread(LPVOID stop_event) {
     } catch (...) {
     }
   }
-  // The thread holds its own reference to the module (taken when it was made), so the code
-  // it is running cannot be unloaded under it.
-  HMODULE self = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&SendingThread), &self);
-  FreeLibraryAndExitThread(self, 0);
-}
-
-bool Running(const Sender& sender) {
-  return sender.thread && WaitForSingleObject(sender.thread.get(), 0) == WAIT_TIMEOUT;
 }
 
 // With g_lock held: a thread that will see g_pending.
 bool StartSenderLocked() {
-  std::erase_if(g_late, [](const Sender& sender) { return !Running(sender); });
-  if (g_current.thread) g_late.push_back(std::move(g_current));
-  g_current = Sender{};
-  UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!stop) {
-    Trace(L"no event for the replaying thread");
-    return false;
-  }
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                          reinterpret_cast<LPCWSTR>(&SendingThread), &self)) {
-    Trace(L"no module reference for the replaying thread");
-    return false;
-  }
-  UniqueHandle thread(CreateThread(nullptr, 0, &SendingThread, stop.get(), 0, nullptr));
-  if (!thread) {
-    Trace(L"the replaying thread could not be started");
-    FreeLibrary(self);
-    return false;
-  }
-  g_current = Sender{std::move(stop), std::move(thread)};
-  return true;
+  std::erase_if(g_late, [](const ModuleThread& sender) { return !sender.Running(); });
+  if (g_current) g_late.push_back(std::move(g_current));
+  g_current = ModuleThread::Start(&SendWhenTheListIsInFront, L"the replaying thread");
+  return static_cast<bool>(g_current);
 }
 
 }  // namespace
@@ -190,27 +155,25 @@ void StopShortcutReplay() {
   // Told to stop, a thread ends without touching anything here again: it looks at its stop
   // event whenever it holds g_lock. The waits are made without the lock, which the threads
   // take on their way out; refused, no request makes a thread meanwhile.
-  std::vector<Sender> senders;
+  std::vector<ModuleThread> senders;
   {
     std::lock_guard<std::mutex> guard(g_lock);
     g_refused = true;
     g_pending = false;
     g_serving = false;
-    if (g_current.thread) g_late.push_back(std::move(g_current));
-    g_current = Sender{};
+    if (g_current) g_late.push_back(std::move(g_current));
+    g_current = ModuleThread{};
     senders = std::move(g_late);
     g_late.clear();
   }
-  for (Sender& sender : senders) SetEvent(sender.stop.get());
-  std::vector<Sender> late;
-  for (Sender& sender : senders) {
-    if (WaitForSingleObject(sender.thread.get(), kStopWaitMs) == WAIT_OBJECT_0) continue;
+  for (const ModuleThread& sender : senders) sender.RequestStop();
+  std::vector<ModuleThread> late;
+  for (ModuleThread& sender : senders) {
     // Still running, it keeps its handles; its module reference keeps its code loaded.
-    Trace(L"the replaying thread did not end in time");
-    late.push_back(std::move(sender));
+    if (!sender.WaitForEnd(kStopWaitMs)) late.push_back(std::move(sender));
   }
   std::lock_guard<std::mutex> guard(g_lock);
-  for (Sender& sender : late) g_late.push_back(std::move(sender));
+  for (ModuleThread& sender : late) g_late.push_back(std::move(sender));
 }
 
 bool ShortcutReplayBusy() {
