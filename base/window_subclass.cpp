@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "base/module_pin.h"
 #include "base/trace.h"
 
 namespace vizmark {
@@ -92,14 +93,7 @@ void GiveUpLocked(Record& record) {
 
 void PinLocked(Table& table) {
   if (table.pinned) return;
-  HMODULE self = nullptr;
-  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                         reinterpret_cast<LPCWSTR>(&SubclassProc), &self)) {
-    table.pinned = true;
-    Trace(L"the module stays loaded: code of its own may still run");
-  } else {
-    Trace(L"the module could not be pinned");
-  }
+  table.pinned = PinModule(L"code of its own may still run in a window procedure");
 }
 
 // What a message to `window` is passed on to, read without a lock.

@@ -13,6 +13,7 @@
 #include "base/cp1250.h"
 #include "base/identity.h"
 #include "base/mail_link.h"
+#include "base/module_pin.h"
 #include "base/trace.h"
 #include "face/face_bitmap.h"
 #include "face/xface_codec.h"
@@ -65,16 +66,6 @@ constexpr int kClientWidth = 524, kClientHeight = 444;
 // set from the start of a showing to its end, `g_shown` while its window exists.
 std::atomic<bool> g_showing{false};
 std::atomic<HWND> g_shown{nullptr};
-
-// For what remains of the process: the module stays mapped whatever the host does later.
-void KeepModuleLoaded() {
-  HMODULE self = nullptr;
-  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                         reinterpret_cast<LPCWSTR>(&KeepModuleLoaded), &self))
-    Trace(L"the module stays loaded: the options dialog's loop is still on a stack");
-  else
-    Trace(L"the module could not be pinned under the options dialog's loop");
-}
 
 // Where a window of `size` goes: centred on the work area of the owner's monitor (the
 // primary one without an owner), its top left corner kept inside when it is too large.
@@ -229,7 +220,7 @@ void ShowOptionsDialog(HWND owner) {
 bool CloseOptionsDialog() {
   const HWND shown = g_shown.load();
   if (shown == nullptr) return false;
-  KeepModuleLoaded();
+  PinModule(L"the options dialog's loop is still on a stack");
   if (GetWindowThreadProcessId(shown, nullptr) == GetCurrentThreadId()) {
     EndDialog(shown, IDCANCEL);
   } else {
