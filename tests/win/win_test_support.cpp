@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/dib.h"
 #include "base/win_handles.h"
 #include "hostsim/host_windows.h"
 
@@ -147,11 +148,7 @@ bool BringToFront(HWND window, HWND focus) {
 Face ReadWindowPixels(HWND window, int x, int y, int size) {
   Face face(static_cast<size_t>(size) * size, false);
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader = vizmark::TopDownDibHeader(size, size, 32);
   void* bits = nullptr;
   vizmark::UniqueHbitmap capture(
       CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
