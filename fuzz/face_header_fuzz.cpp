@@ -1,8 +1,8 @@
 // Any bytes as a message's Face header. A header is taken only when it is short enough, its
 // text is the PNG's bytes in base64 exactly as an encoder writes them (give or take folding
-// whitespace), and those bytes begin with the signature and the IHDR of a 48 x 48 picture;
-// a refused one gives no bytes. The base64 is written here again from what came out, and
-// compared with the text.
+// whitespace), and those bytes begin with the signature and the IHDR of a 48 x 48 picture in
+// a valid format; a refused one gives no bytes. The base64 is written here again from what
+// came out, and compared with the text.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -49,5 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                                              0,    0,   0,   13,  'I',  'H',  'D',  'R',
                                              0,    0,   0,   48,  0,    0,    0,    48};
   if (png.size() < 33 || std::memcmp(png.data(), kStart, sizeof kStart) != 0) std::abort();
+  // Bit depths as bits (1 << depth) for grey, -, RGB, palette, grey with alpha, -, RGBA;
+  // compression and filter method 0, interlace method 0 or 1.
+  static constexpr uint32_t kDepths[7] = {0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100};
+  const unsigned depth = png[24], colour_type = png[25];
+  if (colour_type > 6 || depth > 16 || (kDepths[colour_type] >> depth & 1) == 0) std::abort();
+  if (png[26] != 0 || png[27] != 0 || png[28] > 1) std::abort();
   return 0;
 }
