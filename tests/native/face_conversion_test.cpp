@@ -162,6 +162,21 @@ TEST(PictureToFace, ThresholdsPicturesOfTwoTonesAndDithersTheRest) {
   EXPECT_GT(BlackIn(face, 24, 0, 12, 48), BlackIn(face, 36, 0, 12, 48));
 }
 
+TEST(PictureToFace, StretchesThePicturesOwnRangeOfGreys) {
+  // A dull gradient (greys 100 to 140) spans black to white; the white margins of a wide one
+  // take no part.
+  struct Case {
+    int height, top, down;
+  };
+  for (const Case& c : {Case{256, 0, 48}, Case{64, 18, 12}}) {
+    const Picture dull = Make(256, c.height, [](int x, int) { return Grey(100 + x * 40 / 255); });
+    const FacePixels face = Convert(dull, Mode(FaceMode::kDithered));
+    const int edge = 4 * c.down;
+    EXPECT_GE(BlackIn(face, 0, c.top, 4, c.down), edge * 9 / 10) << c.height;
+    EXPECT_LE(BlackIn(face, 44, c.top, 4, c.down), edge / 10) << c.height;
+  }
+}
+
 TEST(PictureToFace, LevelDarkensAsItRises) {
   const Picture gradient = Make(256, 256, [](int x, int) { return Grey(x); });
   for (FaceMode mode : {FaceMode::kDithered, FaceMode::kThreshold}) {
