@@ -59,6 +59,7 @@ uint32_t LuminanceOnWhite(const uint8_t* pixel) {
                       kBlueWeight * kLinear[pixel[2]] + 32768) >>
                      16;
   const uint32_t alpha = pixel[3];
+  if (alpha == 255) return y;
   return (y * alpha + kWhite * (255 - alpha) + 127) / 255;
 }
 
@@ -154,14 +155,16 @@ std::optional<FacePixels> PictureToFace(int width, int height, std::span<const u
   std::array<uint32_t, 256> histogram{};
   std::array<uint64_t, kFaceSide * kFaceSide> sums{};
   std::array<uint64_t, kFaceSide> row_sums{};
+  const Part* const parts = columns.parts.data();
   for (uint64_t y = 0; y < h; ++y) {
     row_sums.fill(0);
     const uint8_t* pixel = rgba.data() + y * w * 4;
     for (uint64_t x = 0; x < w; ++x, pixel += 4) {
       const uint32_t luminance = LuminanceOnWhite(pixel);
       if (count_tones) ++histogram[srgb[luminance]];
-      for (uint32_t p = columns.first[x]; p < columns.first[x + 1]; ++p)
-        row_sums[columns.parts[p].to] += uint64_t{luminance} * columns.parts[p].weight;
+      const Part* const end = parts + columns.first[x + 1];
+      for (const Part* part = parts + columns.first[x]; part < end; ++part)
+        row_sums[part->to] += uint64_t{luminance} * part->weight;
     }
     for (uint32_t p = rows.first[y]; p < rows.first[y + 1]; ++p) {
       uint64_t* sum = sums.data() + rows.parts[p].to * kSide;
