@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/trace.h"
+#include "base/wide_text.h"
 #include "base/win_handles.h"
 
 namespace vizmark {
@@ -12,16 +13,6 @@ namespace {
 
 bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
   return std::wstring_view(text).starts_with(prefix);
-}
-
-std::wstring Widen(std::string_view text) {
-  if (text.empty() || text.size() > 0x7FFFFFFF) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length) != length) return {};
-  return wide;
 }
 
 // The path as the system resolves it: made absolute, "." and ".." and trailing dots and blanks
@@ -44,7 +35,7 @@ std::wstring FullPath(const std::wstring& path) {
 }  // namespace
 
 FilePath FilePathFromSystemText(std::string_view path) {
-  const std::wstring wide = Widen(path);
+  const std::wstring wide = WideFromCodePage(path, CP_ACP);
   if (wide.empty() || wide.find(L'\0') != std::wstring::npos) return {};
   std::wstring full = FullPath(wide);
   if (full.empty()) return {};

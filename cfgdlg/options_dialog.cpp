@@ -15,6 +15,7 @@
 #include "base/mail_link.h"
 #include "base/module_pin.h"
 #include "base/trace.h"
+#include "base/wide_text.h"
 #include "face/face_bitmap.h"
 #include "face/xface_codec.h"
 #include "shortcut/filter_shortcut.h"
@@ -85,14 +86,7 @@ POINT CentredOnMonitor(HWND owner, SIZE size) {
 
 // Our texts are Windows-1250 bytes; windows get them as UTF-16, whatever the system's
 // ANSI code page.
-std::wstring Widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(1250, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(1250, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
+std::wstring Widen(std::string_view text) { return WideFromCodePage(text, 1250); }
 
 // The author's name and address as the link shows them.
 std::string AuthorText() {

@@ -29,15 +29,18 @@ HWND FindDescendant(HWND parent, const char* class_name) {
 
 }  // namespace
 
+bool IsWindowOfThisProcess(HWND window) {
+  DWORD process = 0;
+  return window != nullptr && GetWindowThreadProcessId(window, &process) != 0 &&
+         process == GetCurrentProcessId();
+}
+
 BOOL CALLBACK MatchClassName(HWND window, LPARAM search_param) noexcept {
   auto* search = reinterpret_cast<ClassSearch*>(search_param);
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);
   if (std::strncmp(name, search->wanted, sizeof name) != 0) return TRUE;
-  // Another copy of the client has windows of the same classes; only this process's count.
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId()) return TRUE;
+  if (!IsWindowOfThisProcess(window)) return TRUE;
   search->found = window;
   return FALSE;
 }

@@ -21,6 +21,10 @@ struct ClassSearch {
 // process whose class name is exactly `wanted`.
 BOOL CALLBACK MatchClassName(HWND window, LPARAM search) noexcept;
 
+// Whether `window` exists and belongs to this process (another copy of the client has
+// windows of the same classes).
+bool IsWindowOfThisProcess(HWND window);
+
 // The host's main window found by the last search among top-level windows (or none);
 // the configuration dialog's parent.
 extern std::atomic<HWND> g_host_main_window;

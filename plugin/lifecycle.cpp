@@ -45,12 +45,6 @@ void ShutDown() {
 
 namespace {
 
-bool IsWindowOfThisProcess(HWND window) {
-  DWORD process = 0;
-  return window != nullptr && IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
-         process == GetCurrentProcessId();
-}
-
 // The window the options dialog is modal to: the host's main window as last found, while it
 // still exists and is the host's; else one of that class among the calling thread's windows
 // (the host made its main window again), which is remembered; else the thread's active
