@@ -35,7 +35,11 @@ std::wstring FullPath(const std::wstring& path) {
 }  // namespace
 
 FilePath FilePathFromSystemText(std::string_view path) {
-  const std::wstring wide = WideFromCodePage(path, CP_ACP);
+  return FilePathFromWide(WideFromCodePage(path, CP_ACP));
+}
+
+FilePath FilePathFromWide(std::wstring_view path) {
+  const std::wstring wide(path);
   if (wide.empty() || wide.find(L'\0') != std::wstring::npos) return {};
   std::wstring full = FullPath(wide);
   if (full.empty()) return {};

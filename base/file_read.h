@@ -23,6 +23,8 @@ struct FilePath {
 
 // Converts once from the system's code page and makes the path absolute by the system's rules.
 FilePath FilePathFromSystemText(std::string_view path);
+// The same for a path that is UTF-16 already (as the file dialogs give it).
+FilePath FilePathFromWide(std::wstring_view path);
 
 // Whether something is there that is not a folder; a device counts, so that it is refused as
 // unreadable rather than reported missing.

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "base/trace.h"
 
 namespace vizmark {
@@ -20,5 +22,20 @@ inline bool PinModule(const wchar_t* why) noexcept {
   Trace(L"the module could not be pinned", why);
   return false;
 }
+
+// One call of our code running now, counted in `count` for its scope: while the count is
+// above 0, a frame of ours is on some thread's stack.
+class LiveFrame {
+ public:
+  explicit LiveFrame(std::atomic<int>& count) noexcept : count_(count) {
+    count_.fetch_add(1, std::memory_order_acq_rel);
+  }
+  ~LiveFrame() { count_.fetch_sub(1, std::memory_order_acq_rel); }
+  LiveFrame(const LiveFrame&) = delete;
+  LiveFrame& operator=(const LiveFrame&) = delete;
+
+ private:
+  std::atomic<int>& count_;
+};
 
 }  // namespace vizmark

@@ -22,12 +22,14 @@ using UniqueHandleOf =
     std::unique_ptr<std::remove_pointer_t<Handle>, HandleDeleter<Handle, Release>>;
 
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
+inline void FreeGlobal(HGLOBAL memory) noexcept { GlobalFree(memory); }
 
 using UniqueHdc = UniqueHandleOf<HDC, &DeleteDC>;                 // CreateCompatibleDC
 using UniqueHbitmap = UniqueHandleOf<HBITMAP, &DeleteGdiObject>;  // CreateDIBSection...
 using UniqueHfont = UniqueHandleOf<HFONT, &DeleteGdiObject>;      // CreateFont...
 using UniqueHkey = UniqueHandleOf<HKEY, &RegCloseKey>;            // RegCreateKeyEx...
 using UniqueHmodule = UniqueHandleOf<HMODULE, &FreeLibrary>;      // LoadLibrary
+using UniqueHglobal = UniqueHandleOf<HGLOBAL, &FreeGlobal>;       // GlobalAlloc
 
 // A kernel handle (CreateFile, events, threads, snapshots). Some calls fail with null, some
 // with INVALID_HANDLE_VALUE: both are kept as empty, so one test of the owner tells.

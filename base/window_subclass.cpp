@@ -48,14 +48,6 @@ Table& Subclasses() {
 // Frames of our procedure that are running now, on every thread.
 std::atomic<int> g_live_frames{0};
 
-class LiveFrame {
- public:
-  LiveFrame() noexcept { g_live_frames.fetch_add(1, std::memory_order_acq_rel); }
-  ~LiveFrame() { g_live_frames.fetch_sub(1, std::memory_order_acq_rel); }
-  LiveFrame(const LiveFrame&) = delete;
-  LiveFrame& operator=(const LiveFrame&) = delete;
-};
-
 WNDPROC ProcOf(HWND window, bool unicode) {
   return reinterpret_cast<WNDPROC>(unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC)
                                            : GetWindowLongPtrA(window, GWLP_WNDPROC));
@@ -128,10 +120,21 @@ void RunGuarded(Step step, HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
+bool TakenGuarded(const SubclassBehaviour& behaviour, HWND window, UINT message, WPARAM wParam,
+                  LPARAM lParam) noexcept {
+  if (behaviour.take == nullptr) return false;
+  try {
+    return behaviour.take(window, message, wParam, lParam);
+  } catch (...) {
+    Trace(L"a window message's handling failed; the message went on to the host");
+    return false;
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const LiveFrame frame;
+  const LiveFrame frame(g_live_frames);
   Route route;
   if (!FindRoute(window, route)) {
     // Ours was taken off while this message was on its way: the window's procedure now is
@@ -146,7 +149,9 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   }
   const SubclassBehaviour* behaviour = route.behaviour;
   const bool handled = behaviour != nullptr && message != 0 &&
-                       (message == behaviour->messages[0] || message == behaviour->messages[1]);
+                       (message == behaviour->messages[0] || message == behaviour->messages[1] ||
+                        message == behaviour->messages[2]);
+  if (handled && TakenGuarded(*behaviour, window, message, wParam, lParam)) return 0;
   if (handled) RunGuarded(behaviour->before, window, message, wParam, lParam);
   const LRESULT result = route.unicode
                              ? CallWindowProcW(route.next, window, message, wParam, lParam)

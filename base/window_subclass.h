@@ -12,14 +12,17 @@
 
 namespace vizmark {
 
-// What a subclass does beside passing messages on: for the (at most two) messages it names,
-// `before` runs ahead of the window's own procedure and `after` once it has returned. Either
-// may be none. They run on the window's thread; whatever they throw is caught and traced.
-// Every other message goes through untouched, at no more cost than a compare.
+// What a subclass does beside passing messages on: for the (at most three) messages it
+// names, `take` may claim one as ours (true: neither the window's own procedure nor `after`
+// sees it, and its result is 0), `before` runs ahead of the window's own procedure and
+// `after` once it has returned. Any may be none. They run on the window's thread; whatever
+// they throw is caught and traced (a message whose `take` threw goes on to the window).
+// Every other message goes through untouched, at no more cost than a few compares.
 struct SubclassBehaviour {
-  UINT messages[2];
+  UINT messages[3];
   void (*before)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void (*after)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool (*take)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 // Puts our procedure on `window` with `behaviour`. The procedure it replaces is stored
