@@ -99,6 +99,38 @@ std::optional<BmpLayout> ReadBmpLayout(std::span<const unsigned char> file) {
   return bmp;
 }
 
+std::vector<unsigned char> BmpFileFromPackedDib(std::span<const unsigned char> dib) {
+  if (dib.size() < kCoreHeaderBytes || dib.size() > kMaxBmpFileBytes - kBmpFileHeaderBytes)
+    return {};
+  const uint32_t header_size = ReadU32(dib.data());
+  const bool core = header_size == kCoreHeaderBytes;
+  if (!core && (header_size < kInfoHeaderBytes || dib.size() < kInfoHeaderBytes)) return {};
+  // As ReadBmpLayout counts them: masks after a 40-byte header, then the colours the header
+  // names, or a full table for 8 bits or fewer. It checks the rest.
+  const uint16_t bit_count = core ? ReadU16(dib.data() + 10) : ReadU16(dib.data() + 14);
+  uint32_t colours = core ? 0 : std::min(ReadU32(dib.data() + 32), kMaxColours + 1);
+  if (colours == 0 && bit_count <= 8) colours = 1u << bit_count;
+  uint32_t headers = header_size;
+  if (!core && ReadU32(dib.data() + 16) == kBmpBitfields)
+    headers = std::max(headers, kHeaderWithMasksBytes);
+  const uint64_t pixels_at =
+      uint64_t{kBmpFileHeaderBytes} + headers + uint64_t{colours} * (core ? 3 : 4);
+  const std::size_t size = kBmpFileHeaderBytes + dib.size();
+  if (pixels_at >= size) return {};
+
+  std::vector<unsigned char> file(size);
+  const auto put_u32 = [&file](std::size_t at, uint64_t value) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put_u32(2, size);
+  put_u32(10, pixels_at);
+  std::copy(dib.begin(), dib.end(), file.begin() + kBmpFileHeaderBytes);
+  if (!ReadBmpLayout(file)) return {};
+  return file;
+}
+
 bool IsSoundRunLengthData(std::span<const unsigned char> data, int width, int height,
                           bool four_bits) {
   std::size_t at = 0;

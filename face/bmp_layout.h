@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace vizmark {
 
@@ -47,6 +48,11 @@ struct BmpLayout {
 // header or compression, a bad size or bit count, or headers, masks, colours or pixels that
 // do not lie inside the file.
 std::optional<BmpLayout> ReadBmpLayout(std::span<const unsigned char> file);
+
+// A packed picture (what the clipboard holds as CF_DIB or CF_DIBV5: the header, the masks, the
+// colour table and the pixels, without a file header) as a BMP file whose pixels start right
+// after what describes them. Empty when that file's layout is not one ReadBmpLayout accepts.
+std::vector<unsigned char> BmpFileFromPackedDib(std::span<const unsigned char> dib);
 
 // Whether run-length pixel data (RLE8, or RLE4 when `four_bits`) draws only inside a picture of
 // `width` x `height` pixels and ends as it should: every run, literal and jump stays inside the

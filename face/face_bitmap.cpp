@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <mutex>
+#include <new>
+#include <optional>
+#include <vector>
 
 #include "base/dib.h"
+#include "base/trace.h"
 #include "base/win_handles.h"
 #include "face/xface_codec.h"
 
@@ -58,81 +62,71 @@ bool InitFaceBitmap() {
 
 namespace {
 
-// Whether `dc` exists and has `bitmap` selected into it: what a drawing call needs to draw
-// into or out of that bitmap and nowhere else.
-bool Holds(HDC dc, HBITMAP bitmap) {
-  return dc != nullptr && bitmap != nullptr && GetCurrentObject(dc, OBJ_BITMAP) == bitmap;
-}
-
-// Scales `source` to 48 x 48 (where rows or columns are dropped, black wins: the default
-// stretching mode) and reduces it to black and white by brightness, into FaceBitmap's rows.
-// Going through 32-bit colour first makes the result the same for every kind of source,
-// palette or not. False, and `rows` untouched, when GDI cannot make the scaled picture, draw
-// it or read it back.
-bool DrawIntoFace(Picture& source, uint8_t* rows) {
-  Picture scaled;
-  scaled.SetWidth(kFaceSide);
-  scaled.SetHeight(kFaceSide);
-  if (scaled.Empty() || source.Empty()) return false;
-  {
-    UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
-    SelectedObject source_selected(from.get(), source.Handle());
-    SelectedObject scaled_selected(to.get(), scaled.Handle());
-    if (!Holds(from.get(), source.Handle()) || !Holds(to.get(), scaled.Handle()) ||
-        !StretchBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, source.Width(),
-                    source.Height(), SRCCOPY))
-      return false;
+// The picture's pixels as PictureToFace takes them: R, G, B, A, rows from the top, every one
+// opaque (a section's fourth byte is no alpha to GDI). None when the picture has no section
+// of 32 bits a pixel, or the copy cannot be made.
+std::optional<std::vector<uint8_t>> OpaqueRgba(const Picture& source) {
+  DIBSECTION section{};
+  if (source.Empty() ||
+      GetObjectW(source.Handle(), sizeof section, &section) != static_cast<int>(sizeof section) ||
+      section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32 ||
+      section.dsBm.bmWidth != source.Width() || section.dsBm.bmHeight != source.Height())
+    return std::nullopt;
+  GdiFlush();
+  const std::size_t pixels =
+      static_cast<std::size_t>(source.Width()) * static_cast<std::size_t>(source.Height());
+  std::vector<uint8_t> rgba;
+  try {
+    rgba.resize(pixels * 4);
+  } catch (const std::bad_alloc&) {
+    Trace(L"no memory for a picture's pixels");
+    return std::nullopt;
   }
-  BITMAPINFO info{};
-  info.bmiHeader = TopDownDibHeader(kFaceSide, kFaceSide, 32);
-  uint32_t pixels[kFaceSide * kFaceSide];
-  {
-    UniqueHdc dc(CreateCompatibleDC(nullptr));
-    if (!dc || GetDIBits(dc.get(), scaled.Handle(), 0, kFaceSide, pixels, &info, DIB_RGB_COLORS) !=
-                   kFaceSide)
-      return false;
+  // A section made by Picture is top-down, so its rows are in order and 4 bytes a pixel
+  // leaves no padding.
+  const auto* bgrx = static_cast<const uint8_t*>(section.dsBm.bmBits);
+  for (std::size_t i = 0; i < pixels * 4; i += 4) {
+    rgba[i] = bgrx[i + 2];
+    rgba[i + 1] = bgrx[i + 1];
+    rgba[i + 2] = bgrx[i];
+    rgba[i + 3] = 255;
   }
-  for (int y = 0; y < kFaceSide; ++y) {
-    uint8_t* row = rows + kFaceStride * static_cast<std::size_t>(y);
-    std::fill(row, row + kFaceRowBytes, 0);
-    for (int x = 0; x < kFaceSide; ++x) {
-      const uint32_t p = pixels[y * kFaceSide + x];
-      const unsigned brightness =
-          (299 * ((p >> 16) & 0xFF) + 587 * ((p >> 8) & 0xFF) + 114 * (p & 0xFF)) / 1000;
-      if (brightness < 128) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
-    }
-  }
-  return true;
+  return rgba;
 }
 
 }  // namespace
 
-int32_t BitmapToXFace(Picture& source, std::string& header_text) {
+int32_t BitmapToXFace(const Picture& source, std::string& header_text) {
+  const std::optional<std::vector<uint8_t>> rgba = OpaqueRgba(source);
+  if (!rgba) return kFaceGdiFailed;
+  const std::optional<FacePixels> pixels = PictureToFace(source.Width(), source.Height(), *rgba);
+  if (!pixels) return kFacePictureRefused;
+  return FaceToXFace(*pixels, header_text);
+}
+
+int32_t FaceToXFace(const FacePixels& pixels, std::string& header_text) {
   FaceBitmapState& face = Face();
   std::lock_guard<std::mutex> guard(face.lock);
   if (!face.handle) return kNoFaceBitmap;
+  const FaceRows rows = PackFaceRows(pixels);
   GdiFlush();
-  if (!DrawIntoFace(source, face.bits)) return kFaceGdiFailed;
+  for (std::size_t y = 0; y < kFaceSide; ++y)
+    std::copy_n(rows.data() + kFaceRowBytes * y, kFaceRowBytes, face.bits + kFaceStride * y);
   char buffer[kXFaceBufferSize];
   const int32_t status = BitsToXFace(face.bits, kFaceStride, buffer);
   header_text.assign(buffer);
   return status;
 }
 
-int32_t XFaceToBitmap(const std::string& header_text, Picture& target) {
+int32_t XFaceToRows(const std::string& header_text, FaceBitmapRows& rows) {
+  static_assert(kFaceRowStride == kFaceStride);
   FaceBitmapState& face = Face();
   std::lock_guard<std::mutex> guard(face.lock);
   if (!face.handle) return kNoFaceBitmap;
   GdiFlush();
   const int32_t status = XFaceToBits(header_text, face.bits, kFaceStride);
   if (status < 0) return status;
-  if (target.Empty()) return kFaceGdiFailed;
-  UniqueHdc from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
-  SelectedObject face_selected(from.get(), face.handle.get());
-  SelectedObject target_selected(to.get(), target.Handle());
-  if (!Holds(from.get(), face.handle.get()) || !Holds(to.get(), target.Handle()) ||
-      !BitBlt(to.get(), 0, 0, kFaceSide, kFaceSide, from.get(), 0, 0, SRCCOPY))
-    return kFaceGdiFailed;
+  std::copy(face.bits, face.bits + rows.size(), rows.begin());
   return status;
 }
 

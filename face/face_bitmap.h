@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "face/face_conversion.h"
 #include "face/picture.h"
 
 namespace vizmark {
@@ -23,15 +24,21 @@ HBITMAP CreateFaceBitmap(void** bits);
 // Makes FaceBitmap once for the module's life; false when it cannot be made.
 bool InitFaceBitmap();
 
-// Draws `source`, scaled to 48 x 48, into FaceBitmap and encodes it. Returns compface's
-// status, or kFaceGdiFailed when the picture cannot be drawn (negative: failed;
-// `header_text` is then of no use).
-int32_t BitmapToXFace(Picture& source, std::string& header_text);
+// The status the conversions answer when the conversion to a face refuses the picture's size.
+inline constexpr int32_t kFacePictureRefused = -5;
 
-// Decodes `header_text` into FaceBitmap and copies FaceBitmap into the top-left 48 x 48
-// pixels of `target`. Returns 0; uncompface's negative status when the text does not decode
-// (FaceBitmap then keeps its picture); or kFaceGdiFailed when `target` has no picture or the
-// copy fails.
-int32_t XFaceToBitmap(const std::string& header_text, Picture& target);
+// Makes a face of `source` with PictureToFace (its pixels all taken as opaque), writes it into
+// FaceBitmap and encodes it. Returns compface's status, kFaceGdiFailed when the picture's
+// pixels cannot be read, or kFacePictureRefused (negative: failed; `header_text` is then of
+// no use). A 48 x 48 picture of black and white pixels gives exactly its own face.
+int32_t BitmapToXFace(const Picture& source, std::string& header_text);
+
+// Writes `face` into FaceBitmap and encodes it: compface's status, or kNoFaceBitmap.
+int32_t FaceToXFace(const FacePixels& face, std::string& header_text);
+
+// Decodes `header_text` into FaceBitmap and copies FaceBitmap's rows to `rows`. Returns 0, or
+// uncompface's negative status when the text does not decode (FaceBitmap then keeps its
+// picture, and `rows` are left as they were).
+int32_t XFaceToRows(const std::string& header_text, FaceBitmapRows& rows);
 
 }  // namespace vizmark

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace vizmark {
@@ -32,35 +34,70 @@ constexpr std::array<uint16_t, 256> kLinear = {
     60955, 61517, 62082, 62650, 63221, 63795, 64372, 64952, 65535,
 };
 
-// A linear value turns back into the sRGB code whose linear value is nearest: the codes
-// whose upper midpoint it reaches.
-const std::array<uint8_t, 65536>& SrgbOfLinear() {
-  static const auto table = [] {
-    std::array<uint8_t, 65536> out{};
-    uint32_t code = 0;
-    for (uint32_t value = 0; value < out.size(); ++value) {
-      while (code < 255 && (uint32_t{kLinear[code]} + kLinear[code + 1] + 1) / 2 <= value) ++code;
-      out[value] = static_cast<uint8_t>(code);
-    }
-    return out;
-  }();
-  return table;
-}
-
 // Rec. 709 luminance weights in 1/65536, summing to 65536.
 constexpr uint32_t kRedWeight = 13933;
 constexpr uint32_t kGreenWeight = 46871;
 constexpr uint32_t kBlueWeight = 4732;
 constexpr uint32_t kWhite = 65535;
 
-// The pixel's luminance in linear light with the pixel laid on white.
-uint32_t LuminanceOnWhite(const uint8_t* pixel) {
-  const uint32_t y = (kRedWeight * kLinear[pixel[0]] + kGreenWeight * kLinear[pixel[1]] +
-                      kBlueWeight * kLinear[pixel[2]] + 32768) >>
-                     16;
-  const uint32_t alpha = pixel[3];
-  if (alpha == 255) return y;
-  return (y * alpha + kWhite * (255 - alpha) + 127) / 255;
+// A linear value turns back into the sRGB code whose linear value is nearest: the codes
+// whose upper midpoint it reaches.
+constexpr uint32_t UpperMidpoint(uint32_t code) {
+  return (uint32_t{kLinear[code]} + kLinear[code + 1] + 1) / 2;
+}
+constexpr bool MidpointsAreMoreThan16Apart() {
+  for (uint32_t code = 0; code + 2 < kLinear.size(); ++code)
+    if (UpperMidpoint(code + 1) - UpperMidpoint(code) <= 16) return false;
+  return true;
+}
+static_assert(MidpointsAreMoreThan16Apart());
+
+// The look-ups a pixel takes.
+struct Tables {
+  // Each channel's linear light already multiplied by its weight: three look-ups and two
+  // additions a pixel. The three together stay below 2^32 even with the rounding added.
+  std::array<uint32_t, 256> red, green, blue;
+  // The midpoints being more than 16 apart, a block of 16 linear values holds at most one:
+  // each block keeps its first value's code (low byte) and from where in the block the next
+  // code begins (high byte, 16 for nowhere). 8 KiB instead of a table of every value, which
+  // stays in the nearest cache while a picture is read.
+  std::array<uint16_t, 4096> srgb_blocks;
+
+  uint8_t SrgbOfLinear(uint32_t value) const {
+    const uint32_t block = srgb_blocks[value >> 4];
+    return static_cast<uint8_t>((block & 0xFF) + ((value & 15) >= block >> 8));
+  }
+
+  // The pixel's luminance in linear light with the pixel laid on white.
+  uint32_t LuminanceOnWhite(const uint8_t* pixel) const {
+    const uint32_t y = (red[pixel[0]] + green[pixel[1]] + blue[pixel[2]] + 32768) >> 16;
+    const uint32_t alpha = pixel[3];
+    if (alpha == 255) return y;
+    return (y * alpha + kWhite * (255 - alpha) + 127) / 255;
+  }
+};
+
+const Tables& TheTables() {
+  // Filled by the first caller while any others wait for it; as constants they would be
+  // 12 KiB of the module's file.
+  static Tables tables;
+  [[maybe_unused]] static const bool made = [] {
+    for (std::size_t c = 0; c < 256; ++c) {
+      tables.red[c] = kRedWeight * kLinear[c];
+      tables.green[c] = kGreenWeight * kLinear[c];
+      tables.blue[c] = kBlueWeight * kLinear[c];
+    }
+    uint32_t code = 0;
+    for (uint32_t block = 0; block < tables.srgb_blocks.size(); ++block) {
+      const uint32_t first = block * 16;
+      while (code < 255 && UpperMidpoint(code) <= first) ++code;
+      const uint32_t next =
+          code < 255 && UpperMidpoint(code) < first + 16 ? UpperMidpoint(code) - first : 16;
+      tables.srgb_blocks[block] = static_cast<uint16_t>(code | next << 8);
+    }
+    return true;
+  }();
+  return tables;
 }
 
 bool IsBlackAndWhiteFace(int width, int height, std::span<const uint8_t> rgba) {
@@ -101,6 +138,90 @@ Shares ShareOut(uint32_t source, uint32_t target) {
   }
   shares.first.push_back(static_cast<uint32_t>(shares.parts.size()));
   return shares;
+}
+
+// Along a row, the source's pixels in runs: pixels that each fall wholly into the one face
+// pixel `to` (each then has the part `target`, so their luminance is summed first and
+// weighted once), or a single pixel shared by several face pixels (`to` is kShared; its
+// parts are in the Shares). In a picture larger than the face nearly every pixel is in a
+// whole run.
+constexpr uint32_t kShared = UINT32_MAX;
+struct Run {
+  uint32_t begin;  // the source pixels [begin, end)
+  uint32_t end;
+  uint32_t to;
+};
+
+std::vector<Run> RunsOf(const Shares& shares) {
+  std::vector<Run> runs;
+  const uint32_t source = static_cast<uint32_t>(shares.first.size() - 1);
+  for (uint32_t s = 0; s < source; ++s) {
+    const uint32_t first = shares.first[s];
+    const bool whole = shares.first[s + 1] - first == 1;
+    const uint32_t to = whole ? shares.parts[first].to : kShared;
+    if (whole && !runs.empty() && runs.back().to == to && runs.back().end == s)
+      ++runs.back().end;
+    else
+      runs.push_back({s, s + 1, to});
+  }
+  return runs;
+}
+
+// What the rows [first_row, end_row) of the picture add to each face pixel's sum (luminance
+// times the area it covers) and, when asked, to the histogram of their greys. Integer sums,
+// so rows may be summed in any order or in pieces and added up: the result is the same.
+struct RowSums {
+  std::array<uint64_t, kFaceSide * kFaceSide> sums{};
+  std::array<uint32_t, 256> histogram{};
+};
+
+template <bool kCountTones>
+void SumRows(std::span<const uint8_t> rgba, uint64_t width, uint32_t across, const Shares& columns,
+             const std::vector<Run>& runs, const Shares& rows, uint64_t first_row, uint64_t end_row,
+             RowSums& out) {
+  const Tables& tables = TheTables();
+  // Neighbouring pixels mostly have the same grey: counting every other pixel in a second
+  // histogram lets one count go on before the last one's store has landed.
+  std::array<std::array<uint32_t, 256>, 2> histograms{};
+  std::array<uint64_t, kFaceSide> row_sums{};
+  for (uint64_t y = first_row; y < end_row; ++y) {
+    row_sums.fill(0);
+    const uint8_t* const row = rgba.data() + y * width * 4;
+    for (const Run& run : runs) {
+      const uint8_t* pixel = row + uint64_t{run.begin} * 4;
+      const uint8_t* const end = row + uint64_t{run.end} * 4;
+      if (run.to != kShared) {
+        // At most 65535 pixels of at most 65535 each: within 32 bits.
+        uint32_t sum = 0;
+        for (; pixel + 4 < end; pixel += 8) {
+          const uint32_t one = tables.LuminanceOnWhite(pixel);
+          const uint32_t two = tables.LuminanceOnWhite(pixel + 4);
+          if constexpr (kCountTones) {
+            ++histograms[0][tables.SrgbOfLinear(one)];
+            ++histograms[1][tables.SrgbOfLinear(two)];
+          }
+          sum += one + two;
+        }
+        if (pixel < end) {
+          const uint32_t luminance = tables.LuminanceOnWhite(pixel);
+          if constexpr (kCountTones) ++histograms[0][tables.SrgbOfLinear(luminance)];
+          sum += luminance;
+        }
+        row_sums[run.to] += uint64_t{sum} * across;
+      } else {
+        const uint32_t luminance = tables.LuminanceOnWhite(pixel);
+        if constexpr (kCountTones) ++histograms[0][tables.SrgbOfLinear(luminance)];
+        for (uint32_t p = columns.first[run.begin]; p < columns.first[run.begin + 1]; ++p)
+          row_sums[columns.parts[p].to] += uint64_t{luminance} * columns.parts[p].weight;
+      }
+    }
+    for (uint32_t p = rows.first[y]; p < rows.first[y + 1]; ++p) {
+      uint64_t* sum = out.sums.data() + rows.parts[p].to * kFaceSide;
+      for (uint32_t x = 0; x < across; ++x) sum[x] += row_sums[x] * rows.parts[p].weight;
+    }
+  }
+  for (std::size_t grey = 0; grey < 256; ++grey)
+    out.histogram[grey] += histograms[0][grey] + histograms[1][grey];
 }
 
 // A picture has two tones when at least 15/16 of its pixels have a grey (the sRGB code of
@@ -150,27 +271,33 @@ std::optional<FacePixels> PictureToFace(int width, int height, std::span<const u
   // Each face pixel is the mean of the linear luminance over its whole area of the picture.
   const Shares columns = ShareOut(static_cast<uint32_t>(w), static_cast<uint32_t>(across));
   const Shares rows = ShareOut(static_cast<uint32_t>(h), static_cast<uint32_t>(down));
-  const auto& srgb = SrgbOfLinear();
   const bool count_tones = options.mode == FaceMode::kAutomatic;
-  std::array<uint32_t, 256> histogram{};
-  std::array<uint64_t, kFaceSide * kFaceSide> sums{};
-  std::array<uint64_t, kFaceSide> row_sums{};
-  const Part* const parts = columns.parts.data();
-  for (uint64_t y = 0; y < h; ++y) {
-    row_sums.fill(0);
-    const uint8_t* pixel = rgba.data() + y * w * 4;
-    for (uint64_t x = 0; x < w; ++x, pixel += 4) {
-      const uint32_t luminance = LuminanceOnWhite(pixel);
-      if (count_tones) ++histogram[srgb[luminance]];
-      const Part* const end = parts + columns.first[x + 1];
-      for (const Part* part = parts + columns.first[x]; part < end; ++part)
-        row_sums[part->to] += uint64_t{luminance} * part->weight;
-    }
-    for (uint32_t p = rows.first[y]; p < rows.first[y + 1]; ++p) {
-      uint64_t* sum = sums.data() + rows.parts[p].to * kSide;
-      for (uint64_t x = 0; x < across; ++x) sum[x] += row_sums[x] * rows.parts[p].weight;
+  const std::vector<Run> runs = RunsOf(columns);
+  const auto sum_rows = count_tones ? SumRows<true> : SumRows<false>;
+  const auto sum = [&](uint64_t first_row, uint64_t end_row, RowSums& out) {
+    sum_rows(rgba, w, static_cast<uint32_t>(across), columns, runs, rows, first_row, end_row, out);
+  };
+  // A large picture's upper half is summed by a second thread meanwhile; the sums are
+  // integers, so the face is the same either way. Without a thread, one does it all.
+  constexpr uint64_t kPixelsForTwoThreads = uint64_t{1} << 20;
+  RowSums total, upper;
+  std::optional<std::thread> helper;
+  if (w * h >= kPixelsForTwoThreads) {
+    try {
+      helper.emplace([&] { sum(0, h / 2, upper); });
+    } catch (const std::system_error&) {
+      // No second thread to be had: this one sums every row.
     }
   }
+  sum(helper ? h / 2 : 0, h, total);
+  if (helper) {
+    helper->join();
+    for (std::size_t i = 0; i < total.sums.size(); ++i) total.sums[i] += upper.sums[i];
+    for (std::size_t i = 0; i < total.histogram.size(); ++i)
+      total.histogram[i] += upper.histogram[i];
+  }
+  const std::array<uint64_t, kFaceSide* kFaceSide>& sums = total.sums;
+  const std::array<uint32_t, 256>& histogram = total.histogram;
 
   // Greys of the picture's area, stretched to its own range; the white margins are ours, not
   // the picture's, and take no part (else every picture of another shape would reach white).
@@ -179,7 +306,8 @@ std::optional<FacePixels> PictureToFace(int width, int height, std::span<const u
   uint8_t lightest = 0;
   for (uint64_t y = 0; y < down; ++y)
     for (uint64_t x = 0; x < across; ++x) {
-      const uint8_t grey = srgb[(sums[y * kSide + x] + w * h / 2) / (w * h)];
+      const uint8_t grey = TheTables().SrgbOfLinear(
+          static_cast<uint32_t>((sums[y * kSide + x] + w * h / 2) / (w * h)));
       greys[y * kSide + x] = grey;
       darkest = std::min(darkest, grey);
       lightest = std::max(lightest, grey);

@@ -14,7 +14,8 @@ namespace vizmark {
 
 namespace {
 
-UniqueHbitmap CreateWhiteSection(int width, int height) {
+// A section of `width` x `height` pixels, each byte 0xFF, or of `bytes` when they are given.
+UniqueHbitmap CreateWhiteSection(int width, int height, const uint8_t* bytes = nullptr) {
   BITMAPINFO info{};
   info.bmiHeader = TopDownDibHeader(width, height, 32);
   void* bits = nullptr;
@@ -23,13 +24,18 @@ UniqueHbitmap CreateWhiteSection(int width, int height) {
     Trace(L"GDI made no picture");
     return nullptr;
   }
-  std::memset(bits, 0xFF, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+  if (bytes != nullptr)
+    std::memcpy(bits, bytes, size);
+  else
+    std::memset(bits, 0xFF, size);
   return section;
 }
 
 }  // namespace
 
 void Picture::Resize(int width, int height) {
+  colour_ = false;
   width_ = width > 0 ? width : 0;
   height_ = height > 0 ? height : 0;
   bitmap_.reset();
@@ -86,6 +92,33 @@ bool Picture::LoadFromFile(const FilePath& path) {
   bitmap_ = std::move(picture);
   width_ = width;
   height_ = height;
+  colour_ = false;
+  return true;
+}
+
+uint32_t* Picture::SectionBits() const {
+  DIBSECTION section{};
+  if (!bitmap_ || GetObjectW(bitmap_.get(), sizeof section, &section) != sizeof section ||
+      section.dsBm.bmBitsPixel != 32)
+    return nullptr;
+  return static_cast<uint32_t*>(section.dsBm.bmBits);
+}
+
+bool Picture::SetFaceRows(const FaceBitmapRows& rows) {
+  if (width_ != kFaceSide || height_ != kFaceSide || SectionBits() == nullptr)
+    Resize(kFaceSide, kFaceSide);
+  uint32_t* pixels = SectionBits();
+  if (pixels == nullptr) {
+    Resize(0, 0);
+    return false;
+  }
+  colour_ = false;
+  // GDI may still be drawing from the section.
+  GdiFlush();
+  for (std::size_t y = 0; y < kFaceSide; ++y)
+    for (std::size_t x = 0; x < kFaceSide; ++x)
+      pixels[y * kFaceSide + x] =
+          (rows[y * kFaceRowStride + x / 8] & (0x80 >> (x % 8))) != 0 ? 0x000000 : 0xFFFFFF;
   return true;
 }
 
@@ -94,6 +127,16 @@ void Picture::Assign(const Picture* other) {
   if (other == nullptr || other->Empty()) {
     Resize(0, 0);
     return;
+  }
+  if (width_ == other->width_ && height_ == other->height_) {
+    uint32_t* to = SectionBits();
+    const uint32_t* from = other->SectionBits();
+    if (to != nullptr && from != nullptr) {
+      GdiFlush();
+      std::memcpy(to, from, static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
+      colour_ = other->colour_;
+      return;
+    }
   }
   UniqueHbitmap copy = CreateWhiteSection(other->width_, other->height_);
   if (!copy) {
@@ -116,6 +159,34 @@ void Picture::Assign(const Picture* other) {
   bitmap_ = std::move(copy);
   width_ = other->width_;
   height_ = other->height_;
+  colour_ = other->colour_;
+}
+
+bool Picture::SetPixels(int width, int height, std::span<const uint8_t> bytes, bool colour) {
+  Resize(0, 0);
+  if (width <= 0 || height <= 0 || static_cast<size_t>(height) > bytes.size() / 4 / width ||
+      bytes.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+    return false;
+  bitmap_ = CreateWhiteSection(width, height, bytes.data());
+  if (!bitmap_) return false;
+  width_ = width;
+  height_ = height;
+  colour_ = colour;
+  return true;
+}
+
+std::vector<uint8_t> Picture::Pixels() const {
+  if (Empty()) return {};
+  std::vector<uint8_t> bytes(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
+  BITMAPINFO info{};
+  info.bmiHeader = TopDownDibHeader(width_, height_, 32);
+  UniqueHdc dc(CreateCompatibleDC(nullptr));
+  if (GetDIBits(dc.get(), Handle(), 0, static_cast<UINT>(height_), bytes.data(), &info,
+                DIB_RGB_COLORS) != height_) {
+    Trace(L"GDI could not read a picture");
+    return {};
+  }
+  return bytes;
 }
 
 }  // namespace vizmark

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -225,6 +226,19 @@ TEST(BmpLayout, CutFilesAreRefusedOrStayInside) {
       ASSERT_EQ(layout.has_value(), size >= needed) << size;
       if (layout) ExpectInside(*layout, size);
     }
+  }
+}
+
+// A packed picture is a file without its first 14 bytes: it becomes that file again wherever
+// its pixels follow what describes them, and nothing where the file is refused.
+TEST(BmpLayout, PackedPicturesBecomeFiles) {
+  for (const Case& c : Cases()) {
+    if (c.bmp.pixels_at || c.bmp.magic != 'M') continue;
+    SCOPED_TRACE(c.name);
+    const std::vector<unsigned char> file = Make(c.bmp);
+    const std::vector<unsigned char> dib(file.begin() + std::min<std::size_t>(14, file.size()),
+                                         file.end());
+    EXPECT_EQ(BmpFileFromPackedDib(dib), c.reads ? file : std::vector<unsigned char>{});
   }
 }
 

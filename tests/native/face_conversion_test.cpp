@@ -200,6 +200,22 @@ TEST(PictureToFace, GivesTheSameFaceEveryTime) {
   EXPECT_EQ(hash, 2572263665u);
 }
 
+// A large picture made of 32 x 32 blocks of one colour each reduces to exactly the greys of
+// a 48 x 48 picture of those colours, in every mode: however its rows and columns are split
+// up for summing, no light is lost or counted twice.
+TEST(PictureToFace, ALargePictureOfBlocksGivesTheFaceOfItsBlocks) {
+  std::mt19937 random(11);
+  std::vector<Rgba> colours(48 * 48);
+  for (auto& colour : colours)
+    colour = {uint8_t(random()), uint8_t(random()), uint8_t(random()),
+              uint8_t(random() % 4 ? 255 : random())};
+  const Picture small = Make(48, 48, [&](int x, int y) { return colours[y * 48 + x]; });
+  const Picture large =
+      Make(1536, 1536, [&](int x, int y) { return colours[y / 32 * 48 + x / 32]; });
+  for (FaceMode mode : {FaceMode::kAutomatic, FaceMode::kDithered, FaceMode::kThreshold})
+    EXPECT_EQ(Convert(large, Mode(mode)), Convert(small, Mode(mode))) << int(mode);
+}
+
 TEST(PictureToFace, RefusesSizesItCannotTake) {
   struct Case {
     int width, height;
