@@ -1,9 +1,14 @@
 #include "facedraw/face_overlay.h"
 
+#include <windowsx.h>
+
 #include <utility>
 
+#include "base/dib.h"
+#include "base/trace.h"
 #include "base/win_handles.h"
 #include "base/window_subclass.h"
+#include "face/face_scaling.h"
 #include "face/xface_codec.h"
 #include "facedraw/shortcut_replay.h"
 
@@ -28,7 +33,24 @@ void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
   if (message == WM_DESTROY) DestroyFaceOverlay(item);
 }
 
-constexpr SubclassBehaviour kPanelBehaviour = {{WM_PAINT, WM_DESTROY}, nullptr, &AfterPanelMessage};
+// A double-click on the face is ours: it opens the closer look. Every other reaches the host.
+bool TakePanelDoubleClick(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_LBUTTONDBLCLK) return false;
+  std::shared_ptr<FaceOverlay> item;
+  {
+    auto lock = OverlaySlots().Lock();
+    item = OverlaySlots().FindByHeader(lock, panel);
+  }
+  if (!item) return false;
+  const std::optional<CloseupFace> face =
+      item->FaceAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  if (!face) return false;
+  ShowFaceCloseup(GetAncestor(panel, GA_ROOT), *face);
+  return true;
+}
+
+constexpr SubclassBehaviour kPanelBehaviour = {
+    {WM_PAINT, WM_DESTROY, WM_LBUTTONDBLCLK}, nullptr, &AfterPanelMessage, &TakePanelDoubleClick};
 
 // The list: its timer 10 hides the face of the message left, its timer 11 has the host's
 // filter show the face of the message selected.
@@ -45,30 +67,75 @@ void BeforeListTimer(HWND list, UINT, WPARAM timer, LPARAM) {
   if (timer == kReplayTimer) ReplayFilterShortcut(list);
 }
 
-constexpr SubclassBehaviour kListBehaviour = {{WM_TIMER, 0}, &BeforeListTimer, nullptr};
+constexpr SubclassBehaviour kListBehaviour = {{WM_TIMER, 0, 0}, &BeforeListTimer, nullptr, nullptr};
+
+// The window's pixels per inch: what Windows 10 (1607) and later say for it, else the
+// screen's. A window of a program that does not handle pixels per inch itself has 96.
+int DpiOf(HWND window) {
+  using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+  static const auto get_dpi_for_window =
+      reinterpret_cast<GetDpiForWindowCall>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (get_dpi_for_window != nullptr) {
+    const UINT dpi = get_dpi_for_window(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  WindowDc screen(nullptr);
+  const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? dpi : kBaseDpi;
+}
+
+// `picture` scaled to `side` x `side` into `scaled`, unless it already is; false when
+// `scaled` cannot be made.
+bool ScaleFace(const Picture& picture, int side, Picture& scaled) {
+  if (!scaled.Empty() && scaled.Width() == side && scaled.Colour() == picture.Colour()) return true;
+  const std::vector<uint8_t> pixels =
+      ScalePixels(picture.Pixels(), picture.Width(), picture.Height(), side, side);
+  if (!scaled.SetPixels(side, side, pixels, picture.Colour())) {
+    Trace(L"the face could not be scaled");
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
-FaceOverlay::FaceOverlay(HWND header, HWND list, const Picture* picture)
+FaceOverlay::FaceOverlay(HWND header, HWND list, const Picture* picture, ShownHeader shown_header)
     : header_(header), list_(list), picture_given_(picture != nullptr && !picture->Empty()) {
   if (picture != nullptr) {
     picture_.Assign(picture);
+    shown_header_ = std::move(shown_header);
     show_ = true;
   }
 }
 
 FaceOverlay::~FaceOverlay() = default;
 
-bool FaceOverlay::SetPicture(const Picture* picture) {
+bool FaceOverlay::SetPicture(const Picture* picture, ShownHeader shown_header) {
   bool copied;
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
     picture_.Assign(picture);
+    shown_header_ = std::move(shown_header);
+    scaled_.Assign(nullptr);
     copied = picture == nullptr || picture->Empty() || !picture_.Empty();
     show_ = copied;
   }
   PaintFace();
   return copied;
+}
+
+bool FaceOverlay::SetFaceRows(const FaceBitmapRows& rows, ShownHeader shown_header) {
+  bool drawn;
+  {
+    std::lock_guard<std::mutex> guard(picture_lock_);
+    drawn = picture_.SetFaceRows(rows);
+    scaled_.Assign(nullptr);
+    shown_header_ = std::move(shown_header);
+    show_ = drawn;
+  }
+  PaintFace();
+  return drawn;
 }
 
 bool FaceOverlay::HasPictureAsGiven() const {
@@ -82,18 +149,36 @@ void FaceOverlay::PaintFace() {
   const HBITMAP picture = picture_.Handle();
   if (picture == nullptr) return;
 
+  const int dpi = DpiOf(header_);
+  const int side = ScaleToDpi(kFaceSide, dpi), margin = ScaleToDpi(kFaceMargin, dpi);
+  const Picture* drawn = &picture_;
+  // The face is 48 x 48; at 96 pixels per inch it is drawn as it is.
+  if (side != kFaceSide) {
+    if (side <= 0 || !ScaleFace(picture_, side, scaled_)) return;
+    drawn = &scaled_;
+  }
+
   WindowDc panel(header_);
   if (panel.get() == nullptr) return;
-  UniqueHdc memory(CreateCompatibleDC(panel.get()));
-  SelectedObject selected(memory.get(), picture);
+  // The memory DC is made once: making one costs more than the drawing. The picture is
+  // selected into it only while it is drawn.
+  if (!memory_) memory_.reset(CreateCompatibleDC(nullptr));
+  const HDC memory = memory_.get();
+  if (memory == nullptr) return;
+  SelectedObject selected(memory, drawn->Handle());
   RECT client{};
   GetClientRect(header_, &client);
   const int width = client.right;
-  face_rect_ = {width - kFaceSide - kFaceMargin, kFaceMargin, width - kFaceMargin,
-                kFaceMargin + kFaceSide};
+  face_rect_ = {width - side - margin, margin, width - margin, margin + side};
+  if (drawn->Colour()) {
+    // Its own transparency lets the panel show through.
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(panel.get(), face_rect_.left, face_rect_.top, side, side, memory, 0, 0, side,
+                  side, blend);
+    return;
+  }
   // AND: black face pixels show, white ones leave the panel as the host drew it.
-  BitBlt(panel.get(), face_rect_.left, face_rect_.top, kFaceSide, kFaceSide, memory.get(), 0, 0,
-         SRCAND);
+  BitBlt(panel.get(), face_rect_.left, face_rect_.top, side, side, memory, 0, 0, SRCAND);
 }
 
 void FaceOverlay::HideFace() {
@@ -112,6 +197,26 @@ bool FaceOverlay::Showing() const {
 RECT FaceOverlay::FaceRect() const {
   std::lock_guard<std::mutex> guard(picture_lock_);
   return face_rect_;
+}
+
+std::optional<CloseupFace> FaceOverlay::FaceAt(POINT point) const {
+  std::lock_guard<std::mutex> guard(picture_lock_);
+  if (!show_ || picture_.Empty() || !PtInRect(&face_rect_, point)) return std::nullopt;
+  CloseupFace face;
+  BITMAPINFO info{};
+  info.bmiHeader = TopDownDibHeader(kFaceSide, kFaceSide, 32);
+  UniqueHdc dc(CreateCompatibleDC(nullptr));
+  if (!dc || GetDIBits(dc.get(), picture_.Handle(), 0, kFaceSide, face.pixels.data(), &info,
+                       DIB_RGB_COLORS) != kFaceSide)
+    return std::nullopt;
+  // A colour face keeps its premultiplied alpha; black and white is opaque, whatever the
+  // section's fourth byte holds.
+  face.colour = picture_.Colour();
+  if (!face.colour)
+    for (uint32_t& p : face.pixels) p |= 0xFF000000;
+  face.header_name = shown_header_.name;
+  face.header_text = shown_header_.text;
+  return face;
 }
 
 bool FaceOverlay::Subclass() {

@@ -12,17 +12,27 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "face/picture.h"
+#include "facedraw/face_closeup.h"
 
 namespace vizmark {
+
+// The header a face was read from, as received: its name ("X-Face") and its text.
+struct ShownHeader {
+  std::string name;
+  std::string text;
+};
 
 class FaceOverlay {
  public:
   // Holds a copy of `picture` and shows it; with none, the item is hidden. Nothing is
   // attached or drawn until Subclass and PaintFace.
-  FaceOverlay(HWND header, HWND list, const Picture* picture);
+  FaceOverlay(HWND header, HWND list, const Picture* picture, ShownHeader shown_header = {});
   ~FaceOverlay();
   FaceOverlay(const FaceOverlay&) = delete;
   FaceOverlay& operator=(const FaceOverlay&) = delete;
@@ -33,16 +43,26 @@ class FaceOverlay {
   // A copy of `picture` (none: an empty picture) becomes the face; it is shown at once,
   // combined with whatever the panel shows now. False when a picture was given but no copy
   // of it could be made (the face is then hidden).
-  bool SetPicture(const Picture* picture);
+  // `shown_header` is what the face was read from.
+  bool SetPicture(const Picture* picture, ShownHeader shown_header = {});
+  // The same for the one-bit face of `rows`, drawn straight into the item's own picture.
+  // False, and the face hidden, when GDI cannot make that picture.
+  bool SetFaceRows(const FaceBitmapRows& rows, ShownHeader shown_header);
   // False when a picture was given to the constructor and could not be copied.
   bool HasPictureAsGiven() const;
-  // Draws the face 4 pixels from the panel's top and right edges, if it is showing.
+  // Draws the face 4 pixels from the panel's top and right edges, if it is showing; at
+  // another pixels per inch than 96 (the panel's, as Windows tells it), the face and its
+  // margins are scaled by dpi / 96. A colour face is blended over the panel, a black and
+  // white one combined with it by AND.
   void PaintFace();
   // Stops showing the face and has the host repaint the panel.
   void HideFace();
 
   bool Showing() const;
   RECT FaceRect() const;
+  // The face and its header, when it is showing and was drawn where `point` (in the panel's
+  // client coordinates) lies.
+  std::optional<CloseupFace> FaceAt(POINT point) const;
 
   // Puts our subclass on the panel and then on the list; false, with neither, when one
   // cannot be had.
@@ -57,6 +77,9 @@ class FaceOverlay {
 
   mutable std::mutex picture_lock_;  // guards the fields below
   Picture picture_;
+  UniqueHdc memory_;  // where the picture is drawn from
+  ShownHeader shown_header_;
+  Picture scaled_;  // picture_ at the size it was last drawn at, when that is not its own
   bool show_ = false;
   RECT face_rect_{};
 };

@@ -1,6 +1,7 @@
 #include "facedraw/window_discovery.h"
 
 #include <cstring>
+#include <utility>
 
 namespace vizmark {
 
@@ -56,7 +57,16 @@ void CloseOverlay() {
   OverlaySlots().Close(lock);
 }
 
-std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture) {
+namespace {
+
+// What AttachFace shows: a picture, the rows of a face, or nothing.
+struct GivenFace {
+  const Picture* picture = nullptr;
+  const FaceBitmapRows* rows = nullptr;
+  ShownHeader shown_header;
+};
+
+std::shared_ptr<FaceOverlay> Attach(GivenFace given) {
   // One attachment at a time, whichever thread asks, so a panel never gets two items.
   auto lock = OverlaySlots().Lock();
   if (OverlaySlots().Closed(lock)) return nullptr;
@@ -68,20 +78,49 @@ std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture) {
   }
   if (main_window == nullptr) return nullptr;
 
-  const HWND header = FindDescendant(main_window, kHeaderPanelClass);
+  // A panel of this window that already has an item is the one: the client's main window
+  // holds one header panel, and looking it up among the window's descendants again costs
+  // more than all the rest of showing a face.
+  std::shared_ptr<FaceOverlay> item;
+  for (auto& existing : OverlaySlots().Items(lock))
+    if (IsChild(main_window, existing->header())) {
+      item = std::move(existing);
+      break;
+    }
+  const HWND header = item ? item->header() : FindDescendant(main_window, kHeaderPanelClass);
   if (header == nullptr) return nullptr;
-  if (auto item = OverlaySlots().FindByHeader(lock, header)) {
+  if (!item) item = OverlaySlots().FindByHeader(lock, header);
+  if (item) {
     // Attaching alone leaves the face the panel shows as it is.
-    if (picture != nullptr && !item->SetPicture(picture)) return nullptr;
+    if (given.rows != nullptr && !item->SetFaceRows(*given.rows, std::move(given.shown_header)))
+      return nullptr;
+    if (given.picture != nullptr && !item->SetPicture(given.picture, std::move(given.shown_header)))
+      return nullptr;
     return item;
   }
 
   const HWND list = FindDescendant(main_window, kMessageListClass);
   if (list == nullptr) return nullptr;
-  auto item = std::make_shared<FaceOverlay>(header, list, picture);
+  // A new item copies its picture: the rows are drawn into one for it first.
+  Picture drawn;
+  if (given.rows != nullptr) {
+    if (!drawn.SetFaceRows(*given.rows)) return nullptr;
+    given.picture = &drawn;
+  }
+  item = std::make_shared<FaceOverlay>(header, list, given.picture, std::move(given.shown_header));
   if (!item->HasPictureAsGiven() || !AddFaceOverlay(lock, item)) return nullptr;
   item->PaintFace();
   return item;
+}
+
+}  // namespace
+
+std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture, ShownHeader shown_header) {
+  return Attach({picture, nullptr, std::move(shown_header)});
+}
+
+std::shared_ptr<FaceOverlay> AttachFace(const FaceBitmapRows& rows, ShownHeader shown_header) {
+  return Attach({nullptr, &rows, std::move(shown_header)});
 }
 
 HWND FindHostMainWindowOfThread() {

@@ -33,7 +33,10 @@ extern std::atomic<HWND> g_host_main_window;
 // Without a picture it only attaches: a new item is hidden, an existing one keeps its face.
 // Returns the item, or none when the host's windows were not found, the overlay is closed,
 // the table is full, the windows cannot be subclassed or the picture cannot be copied.
-std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture);
+// `shown_header` is what the picture was read from, for the closer look.
+std::shared_ptr<FaceOverlay> AttachFace(const Picture* picture, ShownHeader shown_header = {});
+// The same for the one-bit face of `rows`, which is drawn straight into the item's picture.
+std::shared_ptr<FaceOverlay> AttachFace(const FaceBitmapRows& rows, ShownHeader shown_header);
 
 // The host's main window among the calling thread's top-level windows, which then becomes
 // g_host_main_window; none when the thread has none.
