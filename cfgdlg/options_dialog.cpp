@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "base/cp1250.h"
+#include "base/dialog_layout.h"
 #include "base/identity.h"
 #include "base/mail_link.h"
 #include "base/module_pin.h"
 #include "base/trace.h"
 #include "base/wide_text.h"
+#include "cfgdlg/face_maker.h"
+#include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "face/xface_codec.h"
 #include "shortcut/filter_shortcut.h"
@@ -50,6 +53,7 @@ constexpr std::string_view kShortcutLabelText =
 constexpr std::string_view kHomePageLabelText =
     "Więcej informacji na temat pluginu znajduje się na stronie: "_cp1250;
 constexpr std::string_view kAuthorLabelText = "Autor:";
+constexpr std::string_view kShowColourFacesText = "Pokazuj kolorowe twarze (Face)"_cp1250;
 constexpr std::string_view kHeadingText =
     "Aby plugin automatycznie wyświetlał nagłówki X-Face należy:"_cp1250;
 constexpr std::string_view kStep3Text =
@@ -61,6 +65,8 @@ constexpr std::string_view kStep2Text =
 constexpr std::string_view kNoteText =
     R"(Uwaga: Powyżej opisaną operację tworzenia filtru można zautomatyzować kopiując poniższy filtr. W tym celu należy zaznaczyć poniższy tekst, skopiować go do schowka, otworzyć okno filtrów i wkleić (Cltr+V) do filtrów poczty przeczytanej.)"_cp1250;
 
+constexpr std::string_view kFaceMakerText = "Utwórz twarz z obrazka…"_cp1250;
+
 constexpr int kClientWidth = 524, kClientHeight = 444;
 
 // The dialog ShowOptionsDialog shows: one at a time, whichever thread asks. `g_showing` is
@@ -71,15 +77,7 @@ std::atomic<HWND> g_shown{nullptr};
 // Where a window of `size` goes: centred on the work area of the owner's monitor (the
 // primary one without an owner), its top left corner kept inside when it is too large.
 POINT CentredOnMonitor(HWND owner, SIZE size) {
-  const HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
-                                            : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(monitor, &info)) {
-    Trace(L"no monitor information for the options dialog");
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
-  }
-  const RECT& work = info.rcWork;
+  const RECT work = WorkAreaOf(owner);
   return {std::max(work.left, work.left + (work.right - work.left - size.cx) / 2),
           std::max(work.top, work.top + (work.bottom - work.top - size.cy) / 2)};
 }
@@ -141,16 +139,6 @@ UniqueHbitmap MakeFaceBitmap() {
   return bitmap;
 }
 
-// An in-memory dialog template without controls: they are made at the dialog's start.
-std::vector<WORD> DialogTemplate() {
-  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
-  auto* dialog = reinterpret_cast<DLGTEMPLATE*>(words.data());
-  dialog->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND;
-  dialog->dwExtendedStyle = WS_EX_DLGMODALFRAME;
-  // No menu, the standard dialog class, an empty title (set later): three zero words.
-  return words;
-}
-
 }  // namespace
 
 static_assert(kHotKeyShift == HOTKEYF_SHIFT && kHotKeyCtrl == HOTKEYF_CONTROL &&
@@ -189,7 +177,8 @@ void OptionsDialog::CreateFonts(std::wstring face) {
 }
 
 INT_PTR OptionsDialog::ShowModal() {
-  const std::vector<WORD> form = DialogTemplate();
+  const std::vector<WORD> form = EmptyDialogTemplate(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND, WS_EX_DLGMODALFRAME);
   const INT_PTR result = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(form.data()), parent_,
       &DialogProc, reinterpret_cast<LPARAM>(this));
@@ -215,6 +204,8 @@ bool CloseOptionsDialog() {
   const HWND shown = g_shown.load();
   if (shown == nullptr) return false;
   PinModule(L"the options dialog's loop is still on a stack");
+  // The face maker's loop runs inside the dialog's: it ends first.
+  CloseFaceMaker();
   if (GetWindowThreadProcessId(shown, nullptr) == GetCurrentThreadId()) {
     EndDialog(shown, IDCANCEL);
   } else {
@@ -249,9 +240,13 @@ void OptionsDialog::CreateControls() {
       {kOk, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, "OK", font_.get()},
       {kCancel, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, "Cancel",
        font_.get()},
+      {kShowColourFaces, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+       kShowColourFacesText, font_.get()},
       {kFilterDefinition, L"EDIT",
        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
        memo, filter_font_.get()},
+      {kFaceMaker, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kFaceMakerText,
+       font_.get()},
       {kStep1, L"STATIC", wrapped, kStep1Text, font_.get()},
       {kStep2, L"STATIC", wrapped, kStep2Text, font_.get()},
       {kNote, L"STATIC", wrapped, kNoteText, font_.get()},
@@ -282,25 +277,12 @@ void OptionsDialog::CreateControls() {
 }
 
 SIZE OptionsDialog::MeasureText(int id, int wrap_width) const {
-  HWND control = GetDlgItem(window_, id);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  UniqueHdc dc(CreateCompatibleDC(nullptr));
-  SelectedObject selected(dc.get(),
-                          reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  RECT extent = {0, 0, wrap_width, 0};
   // As the static control draws it.
-  const UINT flags =
-      DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wrap_width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
-  if (DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent, flags) == 0)
-    Trace(L"a text of the options dialog could not be measured");
-  return {extent.right - extent.left, extent.bottom - extent.top};
+  return MeasureControlText(GetDlgItem(window_, id), wrap_width, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 void OptionsDialog::Place(int id, LONG left, LONG top, LONG width, LONG height) const {
-  SetWindowPos(GetDlgItem(window_, id), nullptr, static_cast<int>(left), static_cast<int>(top),
-               static_cast<int>(width), static_cast<int>(height), SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControl(window_, id, left, top, width, height);
 }
 
 // The form was drawn for MS Sans Serif at 96 pixels an inch: where its texts fit, every
@@ -323,9 +305,21 @@ SIZE OptionsDialog::Layout() {
   const SIZE author_label = one_line(kAuthorLabel, 28);
   const SIZE author_link = one_line(kAuthorLink, 148);
   const LONG author_link_left = std::max<LONG>(Scale(48), Scale(8) + author_label.cx + Scale(12));
+  // The face maker's button shares the row of OK and Cancel, on its left, where the form had
+  // nothing: no other control moves for it.
+  const SIZE face_maker_text = MeasureText(kFaceMaker, 0);
+  const LONG face_maker_width = std::max<LONG>(Scale(75), face_maker_text.cx + Scale(16));
+  // The colour faces' box goes on the author's line, on the right: a box of 13 x 13 and its
+  // text, as tall as the line.
+  const SIZE show_faces_text = MeasureText(kShowColourFaces, 0);
+  const SIZE show_faces = {std::max<LONG>(Scale(170), show_faces_text.cx + Scale(20)),
+                           std::max<LONG>(Scale(13), show_faces_text.cy)};
+  const LONG show_faces_left =
+      std::max<LONG>(Scale(264), author_link_left + author_link.cx + Scale(12));
   const LONG width = std::max<LONG>({Scale(kClientWidth), box_left + Scale(169) + Scale(8),
                                      home_link_left + home_link.cx + Scale(8),
-                                     author_link_left + author_link.cx + Scale(8)});
+                                     show_faces_left + show_faces.cx + Scale(8),
+                                     Scale(8) + face_maker_width + Scale(5) + Scale(164)});
   const LONG wider = width - Scale(kClientWidth);
 
   // From the top down: each at its designed top, or below what is above it.
@@ -362,11 +356,14 @@ SIZE OptionsDialog::Layout() {
   row = top_after(384);
   place(kAuthorLabel, Scale(8), row, author_label);
   place(kAuthorLink, author_link_left, row, author_link);
+  place(kShowColourFaces, show_faces_left, row, show_faces);
 
   const LONG frame_bottom = std::max<LONG>(Scale(405), bottom + Scale(8));
   Place(kFrame, 0, Scale(1), width, frame_bottom - Scale(1));
   const LONG buttons_top = std::max<LONG>(Scale(412), frame_bottom + Scale(7));
-  const LONG button_height = std::max<LONG>(Scale(25), MeasureText(kOk, 0).cy + Scale(10));
+  const LONG button_height = std::max<LONG>(
+      {Scale(25), MeasureText(kOk, 0).cy + Scale(10), face_maker_text.cy + Scale(10)});
+  Place(kFaceMaker, Scale(8), buttons_top, face_maker_width, button_height);
   Place(kOk, width - Scale(164), buttons_top, Scale(75), button_height);
   Place(kCancel, width - Scale(84), buttons_top, Scale(75), button_height);
   return {width, std::max<LONG>(Scale(kClientHeight), buttons_top + button_height + Scale(7))};
@@ -375,17 +372,24 @@ SIZE OptionsDialog::Layout() {
 void OptionsDialog::ShowShortcut() {
   SendDlgItemMessageW(window_, kShortcutBox, HKM_SETHOTKEY,
                       ShortcutToHotKey(g_filter_shortcut.load()), 0);
+  CheckDlgButton(window_, kShowColourFaces, g_show_colour_faces ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void OptionsDialog::SaveShortcut() {
   const auto hot_key =
       static_cast<WORD>(SendDlgItemMessageW(window_, kShortcutBox, HKM_GETHOTKEY, 0, 0));
   g_filter_shortcut = HotKeyToShortcut(hot_key);
+  g_show_colour_faces = IsDlgButtonChecked(window_, kShowColourFaces) == BST_CHECKED;
 }
 
 void OptionsDialog::OpenHomePage() { Open(Widen(kHomePage)); }
 
 void OptionsDialog::WriteToAuthor() { Open(Widen(MailLink(kAuthorName, kAuthorEmail))); }
+
+void OptionsDialog::OpenFaceMaker() {
+  FaceMaker maker(window_, dpi_, font_.get());
+  maker.ShowModal();
+}
 
 void OptionsDialog::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT area = item.rcItem;
@@ -422,10 +426,7 @@ INT_PTR OptionsDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, L
       SetWindowTextW(window, Widen(kCaption).c_str());
       self->CreateControls();
       const SIZE client = self->Layout();
-      RECT frame = {0, 0, client.cx, client.cy};
-      AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-      const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
+      const SIZE size = FrameSizeForClient(window, client);
       const POINT place = CentredOnMonitor(self->parent_, size);
       SetWindowPos(window, nullptr, place.x, place.y, size.cx, size.cy, SWP_NOZORDER);
       g_shown = window;
@@ -451,6 +452,9 @@ INT_PTR OptionsDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, L
           return TRUE;
         case kAuthorLink:
           if (HIWORD(wParam) == STN_CLICKED) self->WriteToAuthor();
+          return TRUE;
+        case kFaceMaker:
+          if (HIWORD(wParam) == BN_CLICKED) self->OpenFaceMaker();
           return TRUE;
       }
       break;

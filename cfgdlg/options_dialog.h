@@ -37,6 +37,8 @@ class OptionsDialog {
     kStep1,
     kStep2,
     kNote,
+    kFaceMaker,
+    kShowColourFaces,
   };
 
   // `parent`: the window the dialog is modal to; none for a dialog of its own.
@@ -49,12 +51,15 @@ class OptionsDialog {
   // primary one without an owner), wholly inside its work area where it fits.
   INT_PTR ShowModal();
 
-  // The shortcut box shows g_filter_shortcut; OK stores the box's shortcut there.
+  // The shortcut box shows g_filter_shortcut, the colour faces' box g_show_colour_faces; OK
+  // stores the boxes' settings there.
   void ShowShortcut();
   void SaveShortcut();
   // The two links: the home page, and a mail to the author.
   void OpenHomePage();
   void WriteToAuthor();
+  // Opens the face maker over the dialog.
+  void OpenFaceMaker();
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM) noexcept;

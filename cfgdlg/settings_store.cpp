@@ -20,12 +20,11 @@ constexpr DWORD kMaxValueBytes = 256;
 
 // The key, made if missing, opened for no more than `access`: a key that an administrator
 // left readable only still gives its shortcut.
-UniqueHkey OpenSettingsKey(REGSAM access) {
+UniqueHkey OpenSettingsKey(REGSAM access, const wchar_t* failure) {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    Trace(access == KEY_SET_VALUE ? L"the settings key could not be opened to save the shortcut"
-                                  : L"the settings key could not be opened to read the shortcut");
+    Trace(failure);
     return nullptr;
   }
   return UniqueHkey(key);
@@ -60,6 +59,8 @@ LoadedText g_loaded;
 
 }  // namespace
 
+std::atomic<bool> g_show_colour_faces{true};
+
 std::string LayoutKeyNameOf(unsigned short virtual_key, bool extended) {
   const UINT scan_code = MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC) & 0xFF;
   if (scan_code == 0) return {};
@@ -72,7 +73,8 @@ std::string LayoutKeyNameOf(unsigned short virtual_key, bool extended) {
 
 void LoadFilterShortcut() {
   g_loaded = {};
-  UniqueHkey key = OpenSettingsKey(KEY_QUERY_VALUE);
+  UniqueHkey key = OpenSettingsKey(KEY_QUERY_VALUE,
+                                   L"the settings key could not be opened to read the shortcut");
   if (!key) return;
   std::string text;
   if (!ReadStringValue(key.get(), text)) {
@@ -91,7 +93,8 @@ void LoadFilterShortcut() {
 }
 
 void SaveFilterShortcut() {
-  UniqueHkey key = OpenSettingsKey(KEY_SET_VALUE);
+  UniqueHkey key =
+      OpenSettingsKey(KEY_SET_VALUE, L"the settings key could not be opened to save the shortcut");
   if (!key) return;
   const uint16_t shortcut = g_filter_shortcut.load();
   const std::string text = g_loaded.valid && g_loaded.shortcut == shortcut
@@ -101,6 +104,32 @@ void SaveFilterShortcut() {
                      reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
     Trace(L"the shortcut could not be saved");
+}
+
+void LoadShowColourFaces() {
+  g_show_colour_faces = true;
+  UniqueHkey key = OpenSettingsKey(
+      KEY_QUERY_VALUE, L"the settings key could not be opened to read whether colour faces show");
+  if (!key) return;
+  DWORD type = 0, value = 0, size = sizeof value;
+  const LSTATUS read = RegQueryValueExA(key.get(), kShowFaceValue, nullptr, &type,
+                                        reinterpret_cast<BYTE*>(&value), &size);
+  if (read == ERROR_FILE_NOT_FOUND) return;
+  if (read != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value || value > 1) {
+    Trace(L"the stored choice of colour faces is no DWORD 0 or 1: they are shown");
+    return;
+  }
+  g_show_colour_faces = value == 1;
+}
+
+void SaveShowColourFaces() {
+  UniqueHkey key = OpenSettingsKey(
+      KEY_SET_VALUE, L"the settings key could not be opened to save whether colour faces show");
+  if (!key) return;
+  const DWORD value = g_show_colour_faces ? 1 : 0;
+  if (RegSetValueExA(key.get(), kShowFaceValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof value) != ERROR_SUCCESS)
+    Trace(L"the choice of colour faces could not be saved");
 }
 
 }  // namespace vizmark
