@@ -9,7 +9,9 @@
 #include "base/cp1250.h"
 #include "base/file_read.h"
 #include "face/face_bitmap.h"
+#include "face/face_conversion.h"
 #include "face/picture.h"
+#include "face/picture_decoder.h"
 #include "macros/macro_text.h"
 #include "macros/macros.h"
 
@@ -33,6 +35,14 @@ std::string NotABitmap(std::string_view path) {
 
 bool IsExtension(std::string_view extension, const char* wanted) {
   return lstrcmpiA(std::string(extension).c_str(), wanted) == 0;
+}
+
+// Pictures the system's imaging component decodes. BMP files are not among them: they go
+// through our own loader, which refuses the unsafe ones.
+bool IsDecodedPicture(std::string_view extension) {
+  for (const char* known : {".PNG", ".JPG", ".JPEG", ".GIF", ".TIF", ".TIFF", ".ICO"})
+    if (IsExtension(extension, known)) return true;
+  return false;
 }
 
 // The file's bytes up to the first zero byte; none when it cannot be read. Others may read it
@@ -75,6 +85,23 @@ void SetXFaceHandler(std::string& result, MacroContext* context, MacroContext* p
     }
     std::string header_text;
     if (BitmapToXFace(picture, header_text) < 0) {
+      result = kImageProcessError;
+      return;
+    }
+    AskHostToSetHeader(context, header_text);
+    return;
+  }
+
+  if (IsDecodedPicture(extension)) {
+    const std::optional<DecodedPicture> picture = DecodePictureFile(file);
+    if (!picture) {
+      result = NotABitmap(path);
+      return;
+    }
+    const std::optional<FacePixels> face =
+        PictureToFace(picture->width, picture->height, picture->rgba);
+    std::string header_text;
+    if (!face || FaceToXFace(*face, header_text) < 0) {
       result = kImageProcessError;
       return;
     }

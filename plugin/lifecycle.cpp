@@ -5,6 +5,7 @@
 #include "cfgdlg/settings_store.h"
 #include "face/face_bitmap.h"
 #include "facedraw/attach_thread.h"
+#include "facedraw/face_closeup.h"
 #include "facedraw/face_overlay.h"
 #include "facedraw/shortcut_replay.h"
 #include "facedraw/window_discovery.h"
@@ -16,10 +17,12 @@ HMODULE g_module = nullptr;
 void StartUp() {
   // 1. The face bitmap (a message box when it cannot be made).
   if (!InitFaceBitmap()) MessageBoxA(nullptr, "Error creating DIB section", "Vizmark", MB_OK);
-  // 2. The stored shortcut.
+  // 2. The stored settings.
   LoadFilterShortcut();
+  LoadShowColourFaces();
   // 3. The thread that attaches to the host's windows.
   OpenOverlay();
+  AllowFaceCloseups();
   AllowShortcutReplay();
   StartAttachThread();
 }
@@ -28,8 +31,11 @@ void ShutDown() {
   // 0. An options dialog still open (the host removes the plug-in from inside its loop, or
   //    from another thread) closes as Cancel would.
   CloseOptionsDialog();
-  // 1. Save the shortcut.
+  //    So does the closer look of a face, and no other opens.
+  StopFaceCloseups();
+  // 1. Save the settings.
   SaveFilterShortcut();
+  SaveShowColourFaces();
   // 2. Take the face off every header panel and give the host its window procedures back.
   //    The attaching thread has ended before, and nothing attaches after; no replay of the
   //    shortcut waits or starts after.
