@@ -5,6 +5,7 @@ namespace hostsim {
 namespace {
 
 constexpr std::string_view kReadHeader = "%OHEADER(\"X-Face\")%-";
+constexpr std::string_view kReadFaceHeader = "%OHEADER(\"Face\")%-";
 constexpr std::string_view kSetHeaderHead = "%SETHEADER(\"X-Face\", \"";
 constexpr std::string_view kSetHeaderTail = "\")%-";
 
@@ -22,6 +23,7 @@ std::string UnescapeQuoted(std::string_view text) {
 std::string HostState::Evaluate(std::string_view text) {
   evaluated.emplace_back(text);
   if (text == kReadHeader) return read_xface;
+  if (text == kReadFaceHeader) return read_face;
   if (text.starts_with(kSetHeaderHead) && text.ends_with(kSetHeaderTail) &&
       text.size() >= kSetHeaderHead.size() + kSetHeaderTail.size()) {
     text.remove_prefix(kSetHeaderHead.size());

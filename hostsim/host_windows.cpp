@@ -25,7 +25,7 @@ std::wstring Widen(const char* text) {
 
 // Registers the class for this kind of window, first taking away one registered for the
 // other kind (possible only while no window of it is left).
-void Register(bool unicode, const char* name, WNDPROC proc, HBRUSH background) {
+void Register(bool unicode, const char* name, WNDPROC proc, HBRUSH background, UINT style = 0) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   const std::wstring wide = Widen(name);
   bool registered = false;
@@ -36,6 +36,7 @@ void Register(bool unicode, const char* name, WNDPROC proc, HBRUSH background) {
       UnregisterClassW(wide.c_str(), instance);
     }
     WNDCLASSW wc{};
+    wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -49,6 +50,7 @@ void Register(bool unicode, const char* name, WNDPROC proc, HBRUSH background) {
       UnregisterClassA(name, instance);
     }
     WNDCLASSA wc{};
+    wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -80,11 +82,27 @@ LRESULT DefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HostWindows::HostWindows(HostState* state, const PluginModule* plugin, Options options)
-    : state_(state), plugin_(plugin), unicode_(options.unicode) {
+    : state_(state),
+      plugin_(plugin),
+      unicode_(options.unicode),
+      dpi_(options.dpi > 0 ? options.dpi : 96) {
   const bool unicode = options.unicode;
+  if (dpi_ != 96) {
+    LOGFONTW font{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfHeight = -Scale(14);  // about as tall as the system's font at 96
+    font.lfWidth = 0;
+    font_ = CreateFontIndirectW(&font);
+    options.width = Scale(options.width);
+    options.height = Scale(options.height);
+    options.header_height = Scale(options.header_height);
+    options.header_width = Scale(options.header_width);
+  }
   Register(unicode, kMainClass, unicode ? &MainProc<true> : &MainProc<false>,
            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  Register(unicode, kHeaderClass, unicode ? &HeaderProc<true> : &HeaderProc<false>, nullptr);
+  // The client's panel is a control of its own whose class takes double-clicks.
+  Register(unicode, kHeaderClass, unicode ? &HeaderProc<true> : &HeaderProc<false>, nullptr,
+           CS_DBLCLKS);
   Register(unicode, kListClass, unicode ? &ListProc<true> : &ListProc<false>,
            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   main_ = Create(unicode, kMainClass, "hostsim", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -106,6 +124,11 @@ HostWindows::HostWindows(HostState* state, const PluginModule* plugin, Options o
 HostWindows::~HostWindows() {
   if (IsWindow(main_)) DestroyWindow(main_);
   Pump(10);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+void HostWindows::SelectFont(HDC dc) const {
+  if (font_ != nullptr) SelectObject(dc, font_);
 }
 
 void HostWindows::SetFilter(uint16_t shortcut, std::string filter_template) {
@@ -228,13 +251,16 @@ LRESULT CALLBACK HostWindows::HeaderProc(HWND window, UINT message, WPARAM wPara
     SetBkMode(dc, TRANSPARENT);
     static constexpr wchar_t kFrom[] = L"From: Jan Kowalski <jan@example.org>";
     static constexpr wchar_t kSubject[] = L"Subject: X-Face";
-    TextOutW(dc, 8, 8, kFrom, static_cast<int>(std::size(kFrom) - 1));
-    TextOutW(dc, 8, 28, kSubject, static_cast<int>(std::size(kSubject) - 1));
+    const auto scale = [self](int pixels) { return self ? self->Scale(pixels) : pixels; };
+    if (self) self->SelectFont(dc);
+    TextOutW(dc, scale(8), scale(8), kFrom, static_cast<int>(std::size(kFrom) - 1));
+    TextOutW(dc, scale(8), scale(28), kSubject, static_cast<int>(std::size(kSubject) - 1));
     EndPaint(window, &ps);
     if (self != nullptr) ++self->header_paints_;
     return 0;
   }
   if (message == WM_ERASEBKGND) return 1;
+  if (message == WM_LBUTTONDBLCLK && self != nullptr) ++self->header_double_clicks_;
   return DefaultProc<kUnicode>(window, message, wParam, lParam);
 }
 
@@ -273,12 +299,15 @@ LRESULT CALLBACK HostWindows::ListProc(HWND window, UINT message, WPARAM wParam,
           {L"Piotr Wi\u015bniewski", L"Faktura 12/2026", L"08.12.2026 11:47"},
       };
       SetBkMode(dc, TRANSPARENT);
+      const auto scale = [self](int pixels) { return self ? self->Scale(pixels) : pixels; };
+      if (self) self->SelectFont(dc);
       for (int i = 0; i < 3; ++i) {
-        RECT row = {0, 4 + i * 20, client.right, 22 + i * 20};
+        RECT row = {0, scale(4 + i * 20), client.right, scale(22 + i * 20)};
         if (i == 0) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, GetSysColor(i == 0 ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         for (int column = 0; column < 3; ++column)
-          TextOutW(dc, 8 + 180 * column, row.top + 2, kRows[i][column], lstrlenW(kRows[i][column]));
+          TextOutW(dc, scale(8 + 180 * column), row.top + scale(2), kRows[i][column],
+                   lstrlenW(kRows[i][column]));
       }
       EndPaint(window, &ps);
       return 0;

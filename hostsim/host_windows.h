@@ -30,6 +30,9 @@ class HostWindows {
     // A process has one kind at a time: a class is registered anew for the other kind once
     // no window of the first is left (with one left, the constructor throws).
     bool unicode = true;
+    // The pixels per inch the sizes above, the places of the texts and the fonts are made for:
+    // given at 96, drawn scaled by dpi / 96 (the window's own, for a program aware of them).
+    int dpi = 96;
   };
 
   // What reached the panel's or the list's own procedure, as UTF-16 whatever the kind of
@@ -73,6 +76,8 @@ class HostWindows {
   // Timer messages that reached the host's own list procedure, by identifier.
   const std::vector<UINT_PTR>& list_timers() const { return list_timers_; }
   int header_paints() const { return header_paints_; }
+  // Double-clicks that reached the host's own panel procedure.
+  int header_double_clicks() const { return header_double_clicks_; }
   const ReceivedText& header_received() const { return header_received_; }
   const ReceivedText& list_received() const { return list_received_; }
 
@@ -107,11 +112,16 @@ class HostWindows {
   template <bool kUnicode>
   static void Record(ReceivedText& received, UINT message, WPARAM wParam, LPARAM lParam);
   void RunNestedCall(HWND window);
+  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  // Selects the texts' font into `dc`, if there is one of our own.
+  void SelectFont(HDC dc) const;
   void OnKey(WPARAM key);
 
   HostState* state_;
   const PluginModule* plugin_;
   const bool unicode_;
+  const int dpi_;
+  HFONT font_ = nullptr;  // at 96 pixels per inch none: the system's
   HWND main_ = nullptr;
   HWND header_ = nullptr;
   HWND list_ = nullptr;
@@ -120,6 +130,7 @@ class HostWindows {
   std::vector<std::string> filter_runs_;
   std::vector<UINT_PTR> list_timers_;
   int header_paints_ = 0;
+  int header_double_clicks_ = 0;
   ReceivedText header_received_;
   ReceivedText list_received_;
   std::function<void(HWND)> nested_call_;
