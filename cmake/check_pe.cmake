@@ -6,7 +6,8 @@ cmake_minimum_required(VERSION 3.25)
 
 set(_system_dlls
   kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll comdlg32.dll
-  msvcrt.dll ole32.dll oleaut32.dll shlwapi.dll version.dll uxtheme.dll ntdll.dll)
+  msvcrt.dll ole32.dll oleaut32.dll shlwapi.dll version.dll uxtheme.dll ntdll.dll
+  windowscodecs.dll)
 
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE _dump RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)

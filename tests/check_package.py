@@ -11,7 +11,7 @@ import zipfile
 MACHINES = {"x86": 0x014C, "x64": 0x8664}
 REQUIRED = ["LICENSE", "COMPFACE-NOTICE.txt", "CHANGELOG.md", "docs/guide-en.md",
             "docs/guide-pl.md", "docs/images/config-dialog.png", "docs/images/header-panel.png",
-            "sample/face.bmp", "sample/face.txt"]
+            "docs/images/face-maker.png", "sample/face.bmp", "sample/face.txt"]
 
 
 def project_version():

@@ -25,25 +25,13 @@ using hostsim::PluginModule;
 using vizmark::OptionsDialog;
 using vizmark::operator""_cp1250;
 
+using testsupport::FromCp1250;
+using testsupport::TextOf;
+
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 [[maybe_unused]] const bool kCrashesFail = testsupport::ReportCrashesAsFailures();
 
 constexpr char kKey[] = "Software\\RIT\\The Bat!\\Vizmark";
-
-std::wstring FromCp1250(const std::string& bytes) {
-  std::wstring wide(bytes.size(), L'\0');
-  wide.resize(
-      static_cast<size_t>(MultiByteToWideChar(1250, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                              wide.data(), static_cast<int>(wide.size()))));
-  return wide;
-}
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -222,8 +210,12 @@ void ExpectAsDesigned(HWND dialog) {
          std::string("3. W okienku poniżej ustawić skrót klawiaturowy identyczny z tym, który "
                      "zdefiniowany jest dla filtru."_cp1250),
          true},
+        {OptionsDialog::kShowColourFaces, "Button", 264, 384, 170, 13,
+         "Pokazuj kolorowe twarze (Face)", true},
         {IDOK, "Button", 360, 412, 75, 25, "OK", false},
         {IDCANCEL, "Button", 440, 412, 75, 25, "Cancel", false},
+        {OptionsDialog::kFaceMaker, "Button", 8, 412, 75, 25,
+         std::string("Utwórz twarz z obrazka…"_cp1250), true},
         {OptionsDialog::kShortcutBox, "msctls_hotkey32", 264, 333, 169, 19, "", false},
         {OptionsDialog::kFilterDefinition, "Edit", 14, 152, 493, 148,
          "BeginFilter\r\nName: Display X-Face\r\nActive: 1\r\nMainSet: 10\r\n"
@@ -332,6 +324,47 @@ TEST_F(DialogTest, AKeyWithoutModifiersBecomesShiftCtrlAltAndOkStoresIt) {
   EXPECT_EQ(StoredShortcut(), "(none)");  // only shut-down writes the registry
   plugin_->Finalize();
   EXPECT_EQ(StoredShortcut(), "Shift+Ctrl+Alt+F");
+}
+
+// The colour faces' box shows the stored choice (on when none is stored); OK keeps what it
+// shows, Cancel what was there, and the next shut-down stores it.
+TEST_F(DialogTest, TheColourFacesBoxIsStoredOnOk) {
+  const struct {
+    int stored;  // -1: none
+    bool click;
+    int button;
+    DWORD saved;
+  } cases[] = {
+      {-1, false, IDOK, 1}, {-1, true, IDOK, 0},    {0, true, IDOK, 1},
+      {0, false, IDOK, 0},  {0, true, IDCANCEL, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stored << " " << c.click << " " << c.button);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+    if (c.stored >= 0) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr),
+                ERROR_SUCCESS);
+      vizmark::UniqueHkey owner(key);
+      const DWORD value = static_cast<DWORD>(c.stored);
+      RegSetValueExA(key, "Show Face", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof value);
+    }
+    plugin_->Initialize();
+    Setup([&c](HWND dialog) {
+      HWND box = GetDlgItem(dialog, OptionsDialog::kShowColourFaces);
+      EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), c.stored == 0 ? BST_UNCHECKED : BST_CHECKED);
+      if (c.click) SendMessageW(box, BM_CLICK, 0, 0);
+      Close(dialog, c.button);
+    });
+    plugin_->Finalize();
+    DWORD saved = 7, size = sizeof saved;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, kKey, "Show Face", RRF_RT_REG_DWORD, nullptr, &saved,
+                           &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(saved, c.saved);
+  }
 }
 
 TEST_F(DialogTest, EnterConfirmsWhileEscapeAndTheCloseBoxCancel) {
@@ -628,7 +661,7 @@ BOOL CALLBACK CollectControl(HWND control, LPARAM param) {
 void ExpectLaidOut(HWND dialog, const std::string& look) {
   std::vector<PlacedControl> controls;
   EnumChildWindows(dialog, &CollectControl, reinterpret_cast<LPARAM>(&controls));
-  EXPECT_EQ(controls.size(), 15u) << look;
+  EXPECT_EQ(controls.size(), 17u) << look;
   RECT client{};
   GetClientRect(dialog, &client);
   for (size_t i = 0; i < controls.size(); ++i) {

@@ -1,6 +1,8 @@
 // %DisplayXFace through the real DLL, in hostsim's windows.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -44,9 +46,11 @@ class DisplayTest : public testing::Test {
     plugin_.reset();
   }
 
-  // Runs %DisplayXFace for a message with this header (empty: none).
-  std::string Display(const std::string& xface, const std::string& call = "%DisplayXFace") {
+  // Runs %DisplayXFace for a message with this header (empty: none), and this "Face".
+  std::string Display(const std::string& xface, const std::string& call = "%DisplayXFace",
+                      const std::string& face = "") {
     state_.read_xface = xface;
+    state_.read_face = face;
     state_.evaluated.clear();
     return hostsim::RunTemplate(*plugin_, state_, call);
   }
@@ -56,17 +60,13 @@ class DisplayTest : public testing::Test {
 };
 std::unique_ptr<PluginModule> DisplayTest::plugin_;
 
-const std::string kFace =
-    " \"8?b)?'H`x/$J)H|6Y-hrrk_YxwF/bpH7aoRW`vN-!k/vL7G_V*2BNlW`3iCcL`L4:.J5<q[{"
-    "ZM+JWW*z'K/V|:oMN?oW\"D-7|yEzS%}eA$8$-2rZS+a:_,(A&/9b/H-4@^v4.L[CoJP3";
+const std::string kXFaceRequest = "%OHEADER(\"X-Face\")%-";
+const std::string kFaceRequest = "%OHEADER(\"Face\")%-";
 
-// A header and the picture it decodes to: diagonal stripes, six pixels black and six white,
-// on rows 9 to 39.
-const std::string kStripes =
-    R"xface( "4ehK$e`['Q~sc-aKrU7h^&}pa0bt4S6\a#T35WovNwZZ"yt"ZK,[,yJNj&''#P$H3?-HgS
- 7NuS@^v]W4?eQY5l1EyfCy0jz\WI|5y7k>~b1!)[qI%[aa(c@Q08p;'4$(e[430&EFp;[eKP!'36u{
- 6$X9Vd1&i=y'Z*:7R);="/by|"Vj3;NWf.M'VfvIJlV^lS
-)xface";
+const std::string& kFace = testsupport::kSmileyXFace;
+
+// A header and the picture it decodes to.
+const std::string& kStripes = testsupport::kStripesXFace;
 Face Stripes() {
   Face face(48 * 48, false);
   for (int y = 9; y < 40; ++y)
@@ -84,7 +84,7 @@ Face OnPanel(HWND panel) {
 TEST_F(DisplayTest, NoHeaderExpandsToNothingAndDrawsNothing) {
   HostWindows host(&state_, plugin_.get());
   EXPECT_EQ(Display(""), "");
-  EXPECT_EQ(state_.evaluated, (std::vector<std::string>{"%OHEADER(\"X-Face\")%-"}));
+  EXPECT_EQ(state_.evaluated, (std::vector<std::string>{kFaceRequest, kXFaceRequest}));
   EXPECT_FALSE(Subclassed(host.header()));
 }
 
@@ -144,6 +144,78 @@ TEST_F(DisplayTest, WithoutTheHostsWindowsItIsADisplayError) {
   no_panel.with_header = false;
   HostWindows host(&state_, plugin_.get(), no_panel);
   EXPECT_EQ(Display(kFace), "X-Face: Display image error");
+}
+
+// The PNG of a colour face (48 x 48), as FFmpeg made it.
+std::string ColourFacePng() {
+  const char* folder = std::getenv("VIZMARK_COLOUR_FACE_DIR");
+  return folder == nullptr ? std::string()
+                           : testsupport::ReadFileBytes(std::string(folder) + "\\colour-face.png");
+}
+
+// The PNG with another size in its header.
+std::string Resized(std::string png, uint32_t width, uint32_t height) {
+  for (int i = 0; i < 4; ++i) {
+    png[static_cast<size_t>(16 + i)] = static_cast<char>(width >> (24 - 8 * i));
+    png[static_cast<size_t>(20 + i)] = static_cast<char>(height >> (24 - 8 * i));
+  }
+  return png;
+}
+
+// A valid Face is shown instead of the X-Face, and the X-Face is not asked for.
+TEST_F(DisplayTest, AColourFaceIsShownInsteadOfTheXFace) {
+  const std::string png = ColourFacePng();
+  ASSERT_FALSE(png.empty());
+  HostWindows host(&state_, plugin_.get());
+  EXPECT_EQ(Display(kStripes, "%DisplayXFace", testsupport::Base64(png)), "");
+  EXPECT_EQ(state_.evaluated, (std::vector<std::string>{kFaceRequest}));
+  EXPECT_TRUE(Subclassed(host.header()));
+  EXPECT_EQ(testsupport::BlackCount(OnPanel(host.header())), 0);  // it has no black pixel
+}
+
+// The next message on the same panel, with an X-Face only, shows its X-Face in black and
+// white, in the picture the colour face had.
+TEST_F(DisplayTest, AnXFaceAfterAColourFaceIsBlackAndWhiteAgain) {
+  const std::string png = ColourFacePng();
+  ASSERT_FALSE(png.empty());
+  HostWindows host(&state_, plugin_.get());
+  EXPECT_EQ(Display(kStripes, "%DisplayXFace", testsupport::Base64(png)), "");
+  EXPECT_EQ(Display(kStripes), "");
+  EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+}
+
+// A Face that is no 48 x 48 picture the system reads changes nothing: the X-Face shows, or
+// nothing where there is none, with the expansion of a message without a Face.
+TEST_F(DisplayTest, AnInvalidColourFaceLeavesTheXFace) {
+  const std::string png = ColourFacePng();
+  ASSERT_GT(png.size(), 100u);
+  const struct {
+    const char* name;
+    std::string face;
+  } faces[] = {
+      {"bad base64", "iVBORw0KGgo*AAAA"},
+      {"49 x 48", testsupport::Base64(Resized(png, 49, 48))},
+      {"100000 x 100000", testsupport::Base64(Resized(png, 100000, 100000))},
+      {"truncated", testsupport::Base64(png.substr(0, png.size() / 2))},
+      {"5000 bytes", std::string(5000, 'A')},
+  };
+  for (const auto& f : faces) {
+    SCOPED_TRACE(f.name);
+    {
+      HostWindows host(&state_, plugin_.get());
+      EXPECT_EQ(Display(kStripes, "%DisplayXFace", f.face), "");
+      EXPECT_EQ(state_.evaluated, (std::vector<std::string>{kFaceRequest, kXFaceRequest}));
+      EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+    }
+    {
+      HostWindows host(&state_, plugin_.get());
+      EXPECT_EQ(Display("", "%DisplayXFace", f.face), "");
+      EXPECT_FALSE(Subclassed(host.header()));
+      EXPECT_EQ(Display(std::string(1000, '~'), "%DisplayXFace", f.face),
+                "X-Face: Convert header error");
+      EXPECT_FALSE(Subclassed(host.header()));
+    }
+  }
 }
 
 }  // namespace

@@ -262,7 +262,7 @@ TEST_F(OverlayTest, OursLeftAsAPassThroughServesTheNextItem) {
 }
 
 void Fail(HWND, UINT, WPARAM, LPARAM) { throw std::runtime_error("failed"); }
-constexpr SubclassBehaviour kFailing = {{WM_TIMER, 0}, &Fail, &Fail};
+constexpr SubclassBehaviour kFailing = {{WM_TIMER, 0, 0}, &Fail, &Fail, nullptr};
 
 TEST_F(OverlayTest, ABehaviourThatThrowsStillPassesTheMessageOn) {
   HostWindows host(&state_, nullptr);

@@ -30,9 +30,7 @@ using testsupport::Subclassed;
 [[maybe_unused]] const auto* const kSession = testsupport::RegisterTestSession();
 [[maybe_unused]] const bool kCrashesFail = testsupport::ReportCrashesAsFailures();
 
-const std::string kFace =
-    " \"8?b)?'H`x/$J)H|6Y-hrrk_YxwF/bpH7aoRW`vN-!k/vL7G_V*2BNlW`3iCcL`L4:.J5<q[{"
-    "ZM+JWW*z'K/V|:oMN?oW\"D-7|yEzS%}eA$8$-2rZS+a:_,(A&/9b/H-4@^v4.L[CoJP3";
+const std::string& kFace = testsupport::kSmileyXFace;
 
 int FaceOnPanel(HWND panel) {
   RECT client;

@@ -1,6 +1,7 @@
 // %SetXFace through the real DLL: every answer it gives, the pictures it takes, and the
 // request it hands the host.
 #include <gtest/gtest.h>
+#include <wincodec.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "face/xface_codec.h"
 #include "hostsim/context_object.h"
 #include "hostsim/plugin_module.h"
+#include "tests/win/picture_encoder.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -75,9 +77,51 @@ std::array<uint8_t, 288> RowsOf(bool (*black)(int, int)) {
   return rows;
 }
 
+// The smiley in a file of every format the macro reads, drawn so that its face is certain: two
+// tones far apart, every face pixel a block of one colour (JPEG's blocks of 8 x 8 each hold
+// one), transparency over a colour that would be dark if it showed, and an icon whose largest
+// frame is the smiley among frames of solid black.
+struct PictureFile {
+  std::string name;
+  std::string bytes;
+  std::size_t signature = 0;  // how many of the first bytes name the format
+};
+std::vector<PictureFile> SmileyInEveryFormat(const TempDir& dir) {
+  using testsupport::Rgba;
+  const auto eightfold = [](Rgba ink, Rgba paper) {
+    return [=](int x, int y) { return Smiley(x / 8, y / 8) ? ink : paper; };
+  };
+  const Rgba black{0, 0, 0, 255}, clear{160, 0, 0, 0};
+  const std::string png =
+      testsupport::EncodePicture(GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA, 384, 384,
+                                 eightfold({0, 0, 0, 220}, clear));
+  const std::string jpeg =
+      testsupport::EncodePicture(GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, 384, 384,
+                                 eightfold({30, 30, 70, 255}, {240, 230, 200, 255}));
+  const std::vector<Rgba> gif_colours = {black, {255, 255, 0, 255}};
+  const std::string gif =
+      testsupport::EncodePicture(GUID_ContainerFormatGif, GUID_WICPixelFormat8bppIndexed, 384, 384,
+                                 eightfold(gif_colours[0], gif_colours[1]), gif_colours);
+  const std::string tiff =
+      testsupport::EncodePicture(GUID_ContainerFormatTiff, GUID_WICPixelFormat24bppBGR, 384, 384,
+                                 eightfold({90, 0, 0, 255}, {200, 255, 200, 255}));
+  const auto solid = [=](int, int) { return black; };
+  const std::string icon = testsupport::EncodeIcon(
+      {{32, solid},
+       {96, [=](int x, int y) { return Smiley(x / 2, y / 2) ? black : clear; }},
+       {16, solid}});
+  testsupport::WriteBmp(
+      dir.File("big.bmp"), 1920, 1920, 24, false,
+      [](int x, int y) { return Smiley(x / 40, y / 40); }, RGB(250, 200, 120));
+  const std::string bmp = testsupport::ReadFileBytes(dir.File("big.bmp"));
+  return {{"smiley.png", png, 8},  {"smiley.JPG", jpeg, 2}, {"smiley.jpeg", jpeg, 2},
+          {"smiley.Gif", gif, 6},  {"smiley.tif", tiff, 4}, {"smiley.TIFF", tiff, 4},
+          {"smiley.ico", icon, 4}, {"big.bmp", bmp, 2}};
+}
+
 TEST_F(SetXFaceTest, AnswersEachFailureWithItsMessage) {
   CreateDirectoryA(dir_.File("folder.bmp").c_str(), nullptr);
-  testsupport::WriteFileBytes(dir_.File("face.gif"), "GIF89a");
+  testsupport::WriteFileBytes(dir_.File("face.webp"), "RIFF");
   testsupport::WriteFileBytes(dir_.File("noext"), "x");
   CreateDirectoryA(dir_.File("dotted.d").c_str(), nullptr);
   testsupport::WriteFileBytes(dir_.File("dotted.d\\plain"), "x");
@@ -88,7 +132,7 @@ TEST_F(SetXFaceTest, AnswersEachFailureWithItsMessage) {
       {{missing_gif}, "X-Face Error: File \"" + missing_gif + "\" not found!"},
       {{dir_.File("folder.bmp")},
        "X-Face Error: File \"" + dir_.File("folder.bmp") + "\" not found!"},
-      {{dir_.File("face.gif")}, "X-Face Error: Unknown file extension."},
+      {{dir_.File("face.webp")}, "X-Face Error: Unknown file extension."},
       {{dir_.File("noext")}, "X-Face Error: Unknown file extension."},
       {{dir_.File("dotted.d\\plain")}, "X-Face Error: Unknown file extension."},
   };
@@ -122,11 +166,14 @@ TEST_F(SetXFaceTest, ALargerBitmapIsScaledDown) {
   EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
 }
 
-// Colours count by their brightness: a light one as white, a dark one as black.
+// Colours count by their brightness, measured against the picture's own range: a light
+// background turns white, and so does a dark red one behind black, the lighter of the
+// picture's two tones (a drawing in dark red and black is a black drawing on white, not a
+// black square).
 TEST_F(SetXFaceTest, AColourBitmapIsTakenByBrightness) {
   const std::pair<COLORREF, bool (*)(int, int)> cases[] = {
       {RGB(250, 200, 120), Smiley},
-      {RGB(200, 40, 40), [](int, int) { return true; }},
+      {RGB(200, 40, 40), Smiley},
   };
   for (const auto& [colour, face] : cases) {
     const std::string path = dir_.File("colour.bmp");
@@ -164,6 +211,55 @@ TEST_F(SetXFaceTest, AFileThatIsNoLoadableBitmapSaysSo) {
        }()},
   };
   for (const auto& [name, bytes] : cases) {
+    const std::string path = dir_.File(name);
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    EXPECT_EQ(Run({path}), "X-Face Error: Can't load bitmap file: \"" + path + "\"") << name;
+    EXPECT_TRUE(host_.evaluated.empty()) << name;
+  }
+}
+
+TEST_F(SetXFaceTest, APictureOfAnyFormatAndSizeGivesItsFace) {
+  for (const auto& [name, bytes, signature] : SmileyInEveryFormat(dir_)) {
+    ASSERT_FALSE(bytes.empty()) << name;
+    const std::string path = dir_.File(name);
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    EXPECT_EQ(Run({path}), "") << name;
+    EXPECT_EQ(DecodedHeader(), RowsOf(Smiley)) << name;
+  }
+}
+
+uint32_t Crc32(std::string_view bytes) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (const char byte : bytes) {
+    crc ^= static_cast<uint8_t>(byte);
+    for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320 : 0);
+  }
+  return ~crc;
+}
+
+// A picture file that is cut short, garbled after the bytes that name its format, empty, or that
+// claims 100000 x 100000 pixels (the decoder must refuse it before it makes room for them) cannot
+// be loaded, whatever its format.
+TEST_F(SetXFaceTest, ABrokenOrHugePictureCannotBeLoaded) {
+  std::vector<PictureFile> cases;
+  for (const auto& [name, bytes, signature] : SmileyInEveryFormat(dir_)) {
+    cases.push_back({"cut_" + name, bytes.substr(0, bytes.size() / 2)});
+    std::string garbled = bytes;
+    std::fill_n(garbled.begin() + static_cast<std::ptrdiff_t>(signature), 56, '\xA5');
+    cases.push_back({"garbled_" + name, garbled});
+    cases.push_back({"empty_" + name, ""});
+  }
+  std::string png = SmileyInEveryFormat(dir_)[0].bytes;
+  const std::string huge_side("\x00\x01\x86\xA0", 4);  // 100000, as PNG and BMP write it
+  png.replace(16, 4, huge_side).replace(20, 4, huge_side);
+  const uint32_t crc = Crc32(std::string_view(png).substr(12, 17));  // of "IHDR" and its data
+  png.replace(29, 4, {char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc)});
+  cases.push_back({"huge.png", png});
+  std::string bmp = testsupport::ReadFileBytes(dir_.File("big.bmp"));
+  const std::string huge_bmp_side(huge_side.rbegin(), huge_side.rend());
+  bmp.replace(18, 4, huge_bmp_side).replace(22, 4, huge_bmp_side);
+  cases.push_back({"huge.bmp", bmp});
+  for (const auto& [name, bytes, signature] : cases) {
     const std::string path = dir_.File(name);
     ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
     EXPECT_EQ(Run({path}), "X-Face Error: Can't load bitmap file: \"" + path + "\"") << name;
@@ -225,7 +321,9 @@ TEST_F(SetXFaceTest, LyingRunLengthDataIsNoLoadableBitmap) {
 
 // With GDI out of handles, and then with one more handle each time, the macro either makes
 // the face right or answers with an error and sets no header: never a blank or half-drawn
-// face. Once GDI has its handles back, the same file gives its face.
+// face. Once GDI has its handles back, the same file gives its face. Only the loading needs
+// handles (the face is made from the loaded picture's pixels), so running short of them is
+// a file that cannot be loaded.
 TEST_F(SetXFaceTest, WithoutGdiHandlesItIsAnErrorNotABlankFace) {
   const std::string path = dir_.File("face.bmp");
   ASSERT_TRUE(testsupport::WriteBmp(path, 48, 48, 24, false, Smiley));
@@ -246,7 +344,7 @@ TEST_F(SetXFaceTest, WithoutGdiHandlesItIsAnErrorNotABlankFace) {
       }
     }
   }
-  EXPECT_TRUE(answers.contains(image_error));
+  EXPECT_TRUE(answers.contains(not_loaded));
   EXPECT_EQ(Run({path}), "");
   EXPECT_EQ(DecodedHeader(), RowsOf(Smiley));
 }
@@ -300,7 +398,7 @@ TEST_F(SetXFaceTest, ATextFileHeldOpenIsReadUnlessTheOtherOpenerForbidsIt) {
 // once, without reading from it (NUL would give an empty face, COM1 could wait for a line).
 TEST_F(SetXFaceTest, ADeviceNameIsNoFile) {
   for (const char* name : {"NUL", "nul", "COM1", "CON", "AUX", "LPT1"}) {
-    for (const char* extension : {".txt", ".bmp"}) {
+    for (const char* extension : {".txt", ".bmp", ".png"}) {
       const std::string path = dir_.File(std::string(name) + extension);
       const std::string expected = extension == std::string(".txt")
                                        ? "X-Face Error: Can't read file: \"" + path + "\""
@@ -402,6 +500,16 @@ TEST_F(SetXFaceTest, HeadersForAnIndependentDecoder) {
       for (int x = 0; x < 48; ++x) gray += picture(x, y) ? '\0' : '\xFF';
     ASSERT_TRUE(testsupport::WriteFileBytes(name + ".xface", host_.composed_xface.value_or("")));
     ASSERT_TRUE(testsupport::WriteFileBytes(name + ".gray", gray));
+  }
+  std::string smiley;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 48; ++x) smiley += Smiley(x, y) ? '\0' : '\xFF';
+  for (const auto& [file, bytes, signature] : SmileyInEveryFormat(dir_)) {
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir_.File(file), bytes));
+    ASSERT_EQ(Run({dir_.File(file)}), "") << file;
+    const std::string name = std::string(out) + "\\" + file;
+    ASSERT_TRUE(testsupport::WriteFileBytes(name + ".xface", host_.composed_xface.value_or("")));
+    ASSERT_TRUE(testsupport::WriteFileBytes(name + ".gray", smiley));
   }
 }
 

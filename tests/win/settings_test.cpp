@@ -131,6 +131,56 @@ TEST_F(SettingsTest, SavesTheTextFormEveryTime) {
   EXPECT_EQ(g_filter_shortcut.load(), 0x4000 | 101);
 }
 
+// Colour faces show unless the stored value is the DWORD 0; what is saved reads back.
+TEST_F(SettingsTest, ColourFacesAreOnUnlessStoredOff) {
+  const struct {
+    DWORD type;  // 0: no value
+    std::string bytes;
+    bool shown;
+  } cases[] = {
+      {0, "", true},
+      {REG_DWORD, std::string("\0\0\0\0", 4), false},
+      {REG_DWORD, std::string("\1\0\0\0", 4), true},
+      {REG_DWORD, std::string("\2\0\0\0", 4), true},
+      {REG_DWORD, std::string("\0\0\0\1", 4), true},
+      {REG_BINARY, std::string("\0\0\0\0", 4), true},
+      {REG_BINARY, std::string("\0", 1), true},
+      {REG_SZ, std::string("0\0", 2), true},
+      {REG_QWORD, std::string(8, '\0'), true},
+  };
+  for (const auto& c : cases) {
+    RemoveKey();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    UniqueHkey owner(key);
+    if (c.type != 0) {
+      ASSERT_EQ(RegSetValueExA(key, kShowFaceValue, 0, c.type,
+                               reinterpret_cast<const BYTE*>(c.bytes.data()),
+                               static_cast<DWORD>(c.bytes.size())),
+                ERROR_SUCCESS);
+    }
+    g_show_colour_faces = !c.shown;
+    LoadShowColourFaces();
+    EXPECT_EQ(g_show_colour_faces.load(), c.shown) << c.type << " " << c.bytes.size();
+  }
+  for (const bool shown : {false, true}) {
+    g_show_colour_faces = shown;
+    SaveShowColourFaces();
+    DWORD type = 0, value = 7, size = sizeof value;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kShowFaceValue, RRF_RT_ANY, &type,
+                           &value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value, shown ? 1u : 0u);
+    g_show_colour_faces = !shown;
+    LoadShowColourFaces();
+    EXPECT_EQ(g_show_colour_faces.load(), shown);
+  }
+  g_show_colour_faces = true;
+}
+
 // With this machine's keyboard layout: what the dialog's shortcut entry gives for each key
 // is stored, read back at the next start, and shown in the entry as it was given.
 TEST_F(SettingsTest, ShortcutsComeBackAsTheSameKeysAfterARestart) {

@@ -210,6 +210,20 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(f) == 0 && ok;
 }
 
+std::string Base64(const std::string& bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t j = 0; j < 3; ++j)
+      group = group << 8 | (j < n ? static_cast<uint8_t>(bytes[i + j]) : 0u);
+    for (size_t j = 0; j < 4; ++j) text += j <= n ? kDigits[group >> (18 - 6 * j) & 63] : '=';
+  }
+  return text;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
@@ -445,6 +459,30 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 bool ReportCrashesAsFailures() {
   SetUnhandledExceptionFilter(&ReportCrash);
   return true;
+}
+
+const std::string kSmileyXFace =
+    " \"8?b)?'H`x/$J)H|6Y-hrrk_YxwF/bpH7aoRW`vN-!k/vL7G_V*2BNlW`3iCcL`L4:.J5<q[{"
+    "ZM+JWW*z'K/V|:oMN?oW\"D-7|yEzS%}eA$8$-2rZS+a:_,(A&/9b/H-4@^v4.L[CoJP3";
+const std::string kStripesXFace =
+    R"xface( "4ehK$e`['Q~sc-aKrU7h^&}pa0bt4S6\a#T35WovNwZZ"yt"ZK,[,yJNj&''#P$H3?-HgS
+ 7NuS@^v]W4?eQY5l1EyfCy0jz\WI|5y7k>~b1!)[qI%[aa(c@Q08p;'4$(e[430&EFp;[eKP!'36u{
+ 6$X9Vd1&i=y'Z*:7R);="/by|"Vj3;NWf.M'VfvIJlV^lS
+)xface";
+
+std::wstring FromCp1250(const std::string& bytes) {
+  std::wstring wide(bytes.size(), L'\0');
+  wide.resize(
+      static_cast<size_t>(MultiByteToWideChar(1250, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                              wide.data(), static_cast<int>(wide.size()))));
+  return wide;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 }  // namespace testsupport

@@ -88,6 +88,8 @@ std::string Show(const Face& face);
 bool WriteBmp(const std::string& path, int width, int height, int bits, bool top_down,
               const std::function<bool(int, int)>& black, COLORREF other = RGB(255, 255, 255));
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// `bytes` in padded base64 on one line, as a mail header carries a picture.
+std::string Base64(const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 
 // Deletes the files and empty folders in `folder`, leaving the folder itself.
@@ -158,5 +160,15 @@ class GdiHandlesTaken {
  private:
   std::vector<vizmark::UniqueHandleOf<HRGN, &vizmark::DeleteGdiObject>> regions_;
 };
+
+// X-Face headers of our own: a smiley, and diagonal stripes (six pixels black and six white,
+// on rows 9 to 39) folded over three lines as a message holds it.
+extern const std::string kSmileyXFace;
+extern const std::string kStripesXFace;
+
+// Windows-1250 bytes as UTF-16.
+std::wstring FromCp1250(const std::string& bytes);
+// A window's text.
+std::wstring TextOf(HWND window);
 
 }  // namespace testsupport
