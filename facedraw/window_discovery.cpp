@@ -71,23 +71,37 @@ std::shared_ptr<FaceOverlay> Attach(GivenFace given) {
   auto lock = OverlaySlots().Lock();
   if (OverlaySlots().Closed(lock)) return nullptr;
 
-  HWND main_window = GetActiveWindow();
-  if (main_window == nullptr) {
-    main_window = FindTopLevel(kMainWindowClass);
-    g_host_main_window = main_window;
+  // The window whose header panel shows the face: the thread's active window (the client's
+  // main window, or another of its windows that shows a message); where that holds no panel
+  // (one of the client's dialogs, or our closer look, is in front), the window that owns it;
+  // with no active window, the client's main window.
+  HWND candidates[2] = {GetActiveWindow(), nullptr};
+  if (candidates[0] == nullptr) {
+    candidates[0] = FindTopLevel(kMainWindowClass);
+    g_host_main_window = candidates[0];
+  } else if (const HWND owner = GetAncestor(candidates[0], GA_ROOTOWNER); owner != candidates[0]) {
+    candidates[1] = owner;
   }
-  if (main_window == nullptr) return nullptr;
 
-  // A panel of this window that already has an item is the one: the client's main window
-  // holds one header panel, and looking it up among the window's descendants again costs
-  // more than all the rest of showing a face.
+  HWND main_window = nullptr;
+  HWND header = nullptr;
   std::shared_ptr<FaceOverlay> item;
-  for (auto& existing : OverlaySlots().Items(lock))
-    if (IsChild(main_window, existing->header())) {
-      item = std::move(existing);
+  for (const HWND candidate : candidates) {
+    if (candidate == nullptr) continue;
+    // A panel of this window that already has an item is the one: the client's main window
+    // holds one header panel, and looking it up among the window's descendants again costs
+    // more than all the rest of showing a face.
+    for (auto& existing : OverlaySlots().Items(lock))
+      if (IsChild(candidate, existing->header())) {
+        item = std::move(existing);
+        break;
+      }
+    header = item ? item->header() : FindDescendant(candidate, kHeaderPanelClass);
+    if (header != nullptr) {
+      main_window = candidate;
       break;
     }
-  const HWND header = item ? item->header() : FindDescendant(main_window, kHeaderPanelClass);
+  }
   if (header == nullptr) return nullptr;
   if (!item) item = OverlaySlots().FindByHeader(lock, header);
   if (item) {

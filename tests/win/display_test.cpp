@@ -146,6 +146,28 @@ TEST_F(DisplayTest, WithoutTheHostsWindowsItIsADisplayError) {
   EXPECT_EQ(Display(kFace), "X-Face: Display image error");
 }
 
+// A window of the client's owned by its main window (a dialog, or our own closer look) is
+// active while a message is shown: the face goes to the main window's panel, shown first
+// (the panel has its item) or not.
+TEST_F(DisplayTest, AnOwnedWindowInFrontTakesTheFaceToItsOwnersPanel) {
+  for (const bool shown_before : {false, true}) {
+    SCOPED_TRACE(shown_before);
+    HostWindows host(&state_, plugin_.get());
+    if (shown_before) {
+      ASSERT_EQ(Display(kFace), "");
+    }
+    const HWND owned = CreateWindowExW(0, L"STATIC", L"owned", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                       host.main(), nullptr, nullptr, nullptr);
+    ASSERT_NE(owned, nullptr);
+    SetActiveWindow(owned);
+    ASSERT_EQ(GetActiveWindow(), owned);
+    EXPECT_EQ(Display(kStripes), "");
+    RedrawWindow(host.header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+    DestroyWindow(owned);
+  }
+}
+
 // The PNG of a colour face (48 x 48), as FFmpeg made it.
 std::string ColourFacePng() {
   const char* folder = std::getenv("VIZMARK_COLOUR_FACE_DIR");
