@@ -66,43 +66,48 @@ struct GivenFace {
   ShownHeader shown_header;
 };
 
+struct Panel {
+  std::shared_ptr<FaceOverlay> item;  // its item, if it has one
+  HWND header = nullptr;              // none: the window holds no header panel
+};
+
+Panel PanelOf(const OverlayTable::Locked& lock, HWND window) {
+  // A panel of this window that already has an item is the one: the client's main window
+  // holds one header panel, and looking it up among the window's descendants again costs
+  // more than all the rest of showing a face.
+  for (auto& existing : OverlaySlots().Items(lock))
+    if (const HWND header = existing->header(); IsChild(window, header))
+      return {std::move(existing), header};
+  return {nullptr, FindDescendant(window, kHeaderPanelClass)};
+}
+
 std::shared_ptr<FaceOverlay> Attach(GivenFace given) {
   // One attachment at a time, whichever thread asks, so a panel never gets two items.
   auto lock = OverlaySlots().Lock();
   if (OverlaySlots().Closed(lock)) return nullptr;
 
   // The window whose header panel shows the face: the thread's active window (the client's
-  // main window, or another of its windows that shows a message); where that holds no panel
-  // (one of the client's dialogs, or our closer look, is in front), the window that owns it;
-  // with no active window, the client's main window.
-  HWND candidates[2] = {GetActiveWindow(), nullptr};
-  if (candidates[0] == nullptr) {
-    candidates[0] = FindTopLevel(kMainWindowClass);
-    g_host_main_window = candidates[0];
-  } else if (const HWND owner = GetAncestor(candidates[0], GA_ROOTOWNER); owner != candidates[0]) {
-    candidates[1] = owner;
+  // main window, or another of its windows that shows a message); with none active, the
+  // client's main window.
+  HWND main_window = GetActiveWindow();
+  if (main_window == nullptr) {
+    main_window = FindTopLevel(kMainWindowClass);
+    g_host_main_window = main_window;
   }
-
-  HWND main_window = nullptr;
-  HWND header = nullptr;
-  std::shared_ptr<FaceOverlay> item;
-  for (const HWND candidate : candidates) {
-    if (candidate == nullptr) continue;
-    // A panel of this window that already has an item is the one: the client's main window
-    // holds one header panel, and looking it up among the window's descendants again costs
-    // more than all the rest of showing a face.
-    for (auto& existing : OverlaySlots().Items(lock))
-      if (IsChild(candidate, existing->header())) {
-        item = std::move(existing);
-        break;
-      }
-    header = item ? item->header() : FindDescendant(candidate, kHeaderPanelClass);
-    if (header != nullptr) {
-      main_window = candidate;
-      break;
+  if (main_window == nullptr) return nullptr;
+  Panel panel = PanelOf(lock, main_window);
+  if (panel.header == nullptr) {
+    // One of the client's dialogs, or our closer look, is in front: the panel is in the
+    // window that owns it.
+    const HWND owner = GetAncestor(main_window, GA_ROOTOWNER);
+    if (owner != nullptr && owner != main_window) {
+      main_window = owner;
+      panel = PanelOf(lock, owner);
     }
   }
+  const HWND header = panel.header;
   if (header == nullptr) return nullptr;
+  std::shared_ptr<FaceOverlay> item = std::move(panel.item);
   if (!item) item = OverlaySlots().FindByHeader(lock, header);
   if (item) {
     // Attaching alone leaves the face the panel shows as it is.
