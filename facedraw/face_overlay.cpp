@@ -20,27 +20,29 @@ constexpr UINT_PTR kHideTimer = 10;
 constexpr UINT_PTR kReplayTimer = 11;
 constexpr int kFaceMargin = 4;
 
-// The panel: the face is drawn after each of the host's paints; the item goes with the
-// panel.
+std::shared_ptr<FaceOverlay> ItemOfPanel(HWND panel) {
+  auto lock = OverlaySlots().Lock();
+  return OverlaySlots().FindByHeader(lock, panel);
+}
+
+// The panel: the face is drawn after each of the host's paints, over what that paint
+// renewed; the item goes with the panel.
+void BeforePanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
+  if (message != WM_PAINT) return;
+  if (const std::shared_ptr<FaceOverlay> item = ItemOfPanel(panel)) item->NoteHostPaint();
+}
+
 void AfterPanelMessage(HWND panel, UINT message, WPARAM, LPARAM) {
-  std::shared_ptr<FaceOverlay> item;
-  {
-    auto lock = OverlaySlots().Lock();
-    item = OverlaySlots().FindByHeader(lock, panel);
-  }
+  const std::shared_ptr<FaceOverlay> item = ItemOfPanel(panel);
   if (!item) return;
-  if (message == WM_PAINT) item->PaintFace();
+  if (message == WM_PAINT) item->PaintAfterHostPaint();
   if (message == WM_DESTROY) DestroyFaceOverlay(item);
 }
 
 // A double-click on the face is ours: it opens the closer look. Every other reaches the host.
 bool TakePanelDoubleClick(HWND panel, UINT message, WPARAM, LPARAM lParam) {
   if (message != WM_LBUTTONDBLCLK) return false;
-  std::shared_ptr<FaceOverlay> item;
-  {
-    auto lock = OverlaySlots().Lock();
-    item = OverlaySlots().FindByHeader(lock, panel);
-  }
+  const std::shared_ptr<FaceOverlay> item = ItemOfPanel(panel);
   if (!item) return false;
   const std::optional<CloseupFace> face =
       item->FaceAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -49,8 +51,10 @@ bool TakePanelDoubleClick(HWND panel, UINT message, WPARAM, LPARAM lParam) {
   return true;
 }
 
-constexpr SubclassBehaviour kPanelBehaviour = {
-    {WM_PAINT, WM_DESTROY, WM_LBUTTONDBLCLK}, nullptr, &AfterPanelMessage, &TakePanelDoubleClick};
+constexpr SubclassBehaviour kPanelBehaviour = {{WM_PAINT, WM_DESTROY, WM_LBUTTONDBLCLK},
+                                               &BeforePanelMessage,
+                                               &AfterPanelMessage,
+                                               &TakePanelDoubleClick};
 
 // The list: its timer 10 hides the face of the message left, its timer 11 has the host's
 // filter show the face of the message selected.
@@ -113,29 +117,84 @@ FaceOverlay::~FaceOverlay() = default;
 
 bool FaceOverlay::SetPicture(const Picture* picture, ShownHeader shown_header) {
   bool copied;
+  RECT replaced{};
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
+    const bool was_colour = show_ && picture_.Colour();
     picture_.Assign(picture);
     shown_header_ = std::move(shown_header);
     scaled_.Assign(nullptr);
     copied = picture == nullptr || picture->Empty() || !picture_.Empty();
-    show_ = copied;
+    replaced = ColourReplacedLocked(was_colour, copied);
   }
-  PaintFace();
+  ShowNewFace(replaced);
   return copied;
 }
 
 bool FaceOverlay::SetFaceRows(const FaceBitmapRows& rows, ShownHeader shown_header) {
   bool drawn;
+  RECT replaced{};
   {
     std::lock_guard<std::mutex> guard(picture_lock_);
+    const bool was_colour = show_ && picture_.Colour();
     drawn = picture_.SetFaceRows(rows);
     scaled_.Assign(nullptr);
     shown_header_ = std::move(shown_header);
-    show_ = drawn;
+    replaced = ColourReplacedLocked(was_colour, drawn);
   }
-  PaintFace();
+  ShowNewFace(replaced);
   return drawn;
+}
+
+RECT FaceOverlay::ColourReplacedLocked(bool was_colour, bool showing) {
+  const bool was_showing = show_;
+  show_ = showing;
+  // A black-and-white face goes over the panel as it is (the old face's black pixels stay
+  // until the host repaints); a colour face must not be blended over another face or over
+  // itself, so its place is repainted by the host first.
+  if (!was_showing || !(was_colour || (showing && picture_.Colour()))) return {};
+  repaint_pending_ = true;
+  return face_rect_;
+}
+
+void FaceOverlay::ShowNewFace(const RECT& replaced) {
+  if (IsRectEmpty(&replaced)) {
+    PaintFace();
+    return;
+  }
+  const RECT now = PlaceFace();
+  InvalidateRect(header_, &replaced, TRUE);
+  InvalidateRect(header_, &now, TRUE);
+}
+
+void FaceOverlay::PaintPending() {
+  {
+    std::lock_guard<std::mutex> guard(picture_lock_);
+    if (!std::exchange(repaint_pending_, false)) return;
+  }
+  UpdateWindow(header_);
+}
+
+void FaceOverlay::NoteHostPaint() {
+  UniqueHrgn region(CreateRectRgn(0, 0, 0, 0));
+  if (!region) Trace(L"the panel's repainted part could not be kept; the face is drawn whole");
+  if (region && GetUpdateRgn(header_, region.get(), FALSE) == ERROR) region.reset();
+  std::lock_guard<std::mutex> guard(picture_lock_);
+  host_painted_ = std::move(region);
+}
+
+void FaceOverlay::PaintAfterHostPaint() {
+  std::lock_guard<std::mutex> guard(picture_lock_);
+  const UniqueHrgn painted = std::move(host_painted_);
+  PaintFaceLocked(painted.get());
+}
+
+RECT FaceOverlay::PlaceFace() const {
+  const int dpi = DpiOf(header_);
+  const int side = ScaleToDpi(kFaceSide, dpi), margin = ScaleToDpi(kFaceMargin, dpi);
+  RECT client{};
+  GetClientRect(header_, &client);
+  return {client.right - side - margin, margin, client.right - margin, margin + side};
 }
 
 bool FaceOverlay::HasPictureAsGiven() const {
@@ -145,12 +204,16 @@ bool FaceOverlay::HasPictureAsGiven() const {
 
 void FaceOverlay::PaintFace() {
   std::lock_guard<std::mutex> guard(picture_lock_);
+  PaintFaceLocked(nullptr);
+}
+
+void FaceOverlay::PaintFaceLocked(HRGN host_painted) {
   if (header_ == nullptr || !show_) return;
   const HBITMAP picture = picture_.Handle();
   if (picture == nullptr) return;
 
-  const int dpi = DpiOf(header_);
-  const int side = ScaleToDpi(kFaceSide, dpi), margin = ScaleToDpi(kFaceMargin, dpi);
+  const RECT place = PlaceFace();
+  const int side = place.right - place.left;
   const Picture* drawn = &picture_;
   // The face is 48 x 48; at 96 pixels per inch it is drawn as it is.
   if (side != kFaceSide) {
@@ -166,12 +229,11 @@ void FaceOverlay::PaintFace() {
   const HDC memory = memory_.get();
   if (memory == nullptr) return;
   SelectedObject selected(memory, drawn->Handle());
-  RECT client{};
-  GetClientRect(header_, &client);
-  const int width = client.right;
-  face_rect_ = {width - side - margin, margin, width - margin, margin + side};
+  face_rect_ = place;
   if (drawn->Colour()) {
-    // Its own transparency lets the panel show through.
+    // Its own transparency lets the panel show through: only what the host has just
+    // painted anew, else the face would be blended over itself.
+    if (host_painted != nullptr) SelectClipRgn(panel.get(), host_painted);
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     GdiAlphaBlend(panel.get(), face_rect_.left, face_rect_.top, side, side, memory, 0, 0, side,
                   side, blend);

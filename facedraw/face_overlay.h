@@ -41,8 +41,10 @@ class FaceOverlay {
   HWND list() const { return list_; }
 
   // A copy of `picture` (none: an empty picture) becomes the face; it is shown at once,
-  // combined with whatever the panel shows now. False when a picture was given but no copy
-  // of it could be made (the face is then hidden).
+  // combined with whatever the panel shows now. Where a colour face is put over a face, or
+  // a face over a colour one, the face's place is given to the host to repaint instead,
+  // and the new face drawn after that paint (PaintPending has it done at once). False when
+  // a picture was given but no copy of it could be made (the face is then hidden).
   // `shown_header` is what the face was read from.
   bool SetPicture(const Picture* picture, ShownHeader shown_header = {});
   // The same for the one-bit face of `rows`, drawn straight into the item's own picture.
@@ -55,6 +57,13 @@ class FaceOverlay {
   // margins are scaled by dpi / 96. A colour face is blended over the panel, a black and
   // white one combined with it by AND.
   void PaintFace();
+  // Has the host repaint now the place a new face was given to it for (see SetPicture).
+  // Not with the table's lock held: our procedure on the panel takes it.
+  void PaintPending();
+  // Around the host's paint of the panel: before it, the part it is about to paint is
+  // kept; after it, the face is drawn again, a colour face only over that part.
+  void NoteHostPaint();
+  void PaintAfterHostPaint();
   // Stops showing the face and has the host repaint the panel.
   void HideFace();
 
@@ -71,6 +80,14 @@ class FaceOverlay {
   void Unsubclass();
 
  private:
+  // Where the face goes in the panel now, at the panel's pixels per inch.
+  RECT PlaceFace() const;
+  void PaintFaceLocked(HRGN host_painted);
+  // Sets whether the face shows; when a colour face replaces a shown face or is replaced,
+  // the old face's place (else an empty rectangle), which the host is to repaint.
+  RECT ColourReplacedLocked(bool was_colour, bool showing);
+  void ShowNewFace(const RECT& replaced);
+
   const HWND header_;
   const HWND list_;
   const bool picture_given_;
@@ -82,6 +99,8 @@ class FaceOverlay {
   Picture scaled_;  // picture_ at the size it was last drawn at, when that is not its own
   bool show_ = false;
   RECT face_rect_{};
+  UniqueHrgn host_painted_;  // what the host's paint under way renews
+  bool repaint_pending_ = false;
 };
 
 // OverlaySlots: the table of live items, and whether new ones may be attached. Functions

@@ -115,6 +115,8 @@ std::shared_ptr<FaceOverlay> Attach(GivenFace given) {
       return nullptr;
     if (given.picture != nullptr && !item->SetPicture(given.picture, std::move(given.shown_header)))
       return nullptr;
+    lock.unlock();
+    item->PaintPending();
     return item;
   }
 

@@ -206,6 +206,43 @@ TEST_F(DisplayTest, AnXFaceAfterAColourFaceIsBlackAndWhiteAgain) {
   EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
 }
 
+// A colour face is blended once over what the host painted: a repaint of part of its place
+// leaves the rest as it was, and a face put over it, or it over a face, with no repaint in
+// between, shows neither the old face nor the panel blended twice.
+TEST_F(DisplayTest, AColourFaceIsBlendedOnceWhateverThePanelRepaints) {
+  const std::string png = ColourFacePng();
+  ASSERT_FALSE(png.empty());
+  HostWindows host(&state_, plugin_.get());
+  RECT client;
+  GetClientRect(host.header(), &client);
+  const auto corner = [&] {
+    return testsupport::ReadWindowColours(host.header(), client.right - 52, 4);
+  };
+  const auto differing = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+    return count;
+  };
+  const std::string face = testsupport::Base64(png);
+  ASSERT_EQ(Display(kStripes, "%DisplayXFace", face), "");
+  RedrawWindow(host.header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  const std::vector<uint32_t> once = corner();
+
+  const RECT left_half{client.right - 52, 4, client.right - 28, 52};
+  RedrawWindow(host.header(), &left_half, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_EQ(differing(corner(), once), 0);
+
+  EXPECT_EQ(Display(kStripes, "%DisplayXFace", face), "");
+  EXPECT_EQ(differing(corner(), once), 0);
+
+  EXPECT_EQ(Display(kStripes), "");
+  EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+  for (const uint32_t colour : corner()) ASSERT_TRUE(colour == 0 || colour == 0xFFFFFF);
+
+  EXPECT_EQ(Display(kStripes, "%DisplayXFace", face), "");
+  EXPECT_EQ(differing(corner(), once), 0);
+}
+
 // A Face that is no 48 x 48 picture the system reads changes nothing: the X-Face shows, or
 // nothing where there is none, with the expansion of a message without a Face.
 TEST_F(DisplayTest, AnInvalidColourFaceLeavesTheXFace) {

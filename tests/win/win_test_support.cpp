@@ -145,14 +145,14 @@ bool BringToFront(HWND window, HWND focus) {
       kPatience);
 }
 
-Face ReadWindowPixels(HWND window, int x, int y, int size) {
-  Face face(static_cast<size_t>(size) * size, false);
+std::vector<uint32_t> ReadWindowColours(HWND window, int x, int y, int size) {
+  std::vector<uint32_t> colours(static_cast<size_t>(size) * size, 0xFFFFFF);
   BITMAPINFO info{};
   info.bmiHeader = vizmark::TopDownDibHeader(size, size, 32);
   void* bits = nullptr;
   vizmark::UniqueHbitmap capture(
       CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!capture || bits == nullptr) return face;
+  if (!capture || bits == nullptr) return colours;
   auto* pixels = static_cast<DWORD*>(bits);
   for (int i = 0; i < size * size; ++i) pixels[i] = 0x00FFFFFF;
   {
@@ -170,7 +170,14 @@ Face ReadWindowPixels(HWND window, int x, int y, int size) {
              SRCCOPY);
     GdiFlush();
   }
-  for (int i = 0; i < size * size; ++i) face[static_cast<size_t>(i)] = (pixels[i] & 0xFFFFFF) == 0;
+  for (int i = 0; i < size * size; ++i) colours[static_cast<size_t>(i)] = pixels[i] & 0xFFFFFF;
+  return colours;
+}
+
+Face ReadWindowPixels(HWND window, int x, int y, int size) {
+  const std::vector<uint32_t> colours = ReadWindowColours(window, x, y, size);
+  Face face(colours.size(), false);
+  for (size_t i = 0; i < colours.size(); ++i) face[i] = colours[i] == 0;
   return face;
 }
 

@@ -70,8 +70,10 @@ bool BringToFront(HWND window, HWND focus = nullptr);
 // 48 x 48 pixels, row-major, true for black.
 using Face = std::vector<bool>;
 
-// Reads `size` x `size` pixels of the window's client area at (x, y): true where black.
-// Pixels outside the client area read as false.
+// Reads `size` x `size` pixels of the window's client area at (x, y), rows from the top,
+// each 0xRRGGBB as a DIB holds it. Pixels outside the client area read as white.
+std::vector<uint32_t> ReadWindowColours(HWND window, int x, int y, int size = 48);
+// The same pixels: true where black.
 Face ReadWindowPixels(HWND window, int x, int y, int size = 48);
 
 // A face with a black rectangle (left, top, right, bottom, in 0..48).
