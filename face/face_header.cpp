@@ -26,7 +26,7 @@ int Base64Value(char c) {
   return -1;
 }
 
-// Decodes into `out`, which holds kMaxFacePngBytes; text of at most kMaxFaceHeaderBytes
+// Decodes into `out`, which holds kMaxFacePngBytes; text of at most kMaxFaceHeaderBytes unfolded
 // never takes more. Groups of four, the last one padded with one or two '=' when the data
 // ends inside it; the unused bits before the padding must be zero, as an encoder writes them.
 FaceHeaderStatus DecodeBase64(std::string_view text, unsigned char* out, std::size_t& size) {
@@ -58,6 +58,14 @@ FaceHeaderStatus DecodeBase64(std::string_view text, unsigned char* out, std::si
   if (filled == 0 && size == 0) return FaceHeaderStatus::kEmpty;
   if (filled != 0) return FaceHeaderStatus::kBadBase64;  // a cut or unpadded last group
   return FaceHeaderStatus::kOk;
+}
+
+bool IsTooLong(std::string_view text) {
+  if (text.size() > kMaxFoldedFaceHeaderBytes) return true;
+  std::size_t characters = 0;
+  for (const char c : text)
+    if (!IsFoldingSpace(c)) ++characters;
+  return characters > kMaxFaceHeaderBytes;
 }
 
 uint32_t ReadU32BigEndian(const unsigned char* p) {
@@ -102,7 +110,7 @@ FaceHeaderStatus CheckPngHeader(const unsigned char* png, std::size_t size) {
 
 FaceHeader ReadFaceHeader(std::string_view header_text) {
   FaceHeader face;
-  if (header_text.size() > kMaxFaceHeaderBytes) {
+  if (IsTooLong(header_text)) {
     face.status = FaceHeaderStatus::kTooLong;
     return face;
   }

@@ -10,15 +10,18 @@
 
 namespace vizmark {
 
-// A header line may be at most 998 bytes long; the Face header's text, as the host hands
-// it, is held to that however it is folded.
+// A header line may be at most 998 bytes long; the Face header's base64, without the
+// whitespace that folds it, is held to that.
 inline constexpr std::size_t kMaxFaceHeaderBytes = 998;
+// The text as the host hands it, folding included, is held to twice that: a mailer's folding
+// adds a few bytes a line.
+inline constexpr std::size_t kMaxFoldedFaceHeaderBytes = 2 * kMaxFaceHeaderBytes;
 // Base64 of at most 998 characters is at most 249 groups of four, 3 bytes each.
 inline constexpr std::size_t kMaxFacePngBytes = kMaxFaceHeaderBytes / 4 * 3;
 
 enum class FaceHeaderStatus {
   kOk,
-  kTooLong,         // more than kMaxFaceHeaderBytes of text
+  kTooLong,         // over kMaxFaceHeaderBytes unfolded, or kMaxFoldedFaceHeaderBytes in all
   kEmpty,           // nothing but folding whitespace
   kBadBase64,       // a character outside the alphabet, misplaced or missing padding
   kNotPng,          // does not start with the PNG signature
@@ -38,7 +41,8 @@ struct FaceHeader {
 
 // Unfolds `header_text` (drops every CR, LF, space and tab), decodes it as padded base64
 // (RFC 4648, padding bits zero) and checks the PNG's signature and IHDR chunk. Text over
-// kMaxFaceHeaderBytes is refused before anything is read of it.
+// kMaxFoldedFaceHeaderBytes is refused before anything is read of it, and text of more than
+// kMaxFaceHeaderBytes besides folding before anything is decoded.
 FaceHeader ReadFaceHeader(std::string_view header_text);
 
 // The status's name for a trace ("ok", "too long", "bad base64", ...).

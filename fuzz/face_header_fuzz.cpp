@@ -33,16 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const vizmark::FaceHeader face = vizmark::ReadFaceHeader(text);
   const auto png = face.png();
-  if (size > vizmark::kMaxFaceHeaderBytes && face.status != vizmark::FaceHeaderStatus::kTooLong)
-    std::abort();
+  std::string unfolded;
+  for (const char c : text)
+    if (c != '\r' && c != '\n' && c != ' ' && c != '\t') unfolded += c;
+  const bool too_long =
+      unfolded.size() > vizmark::kMaxFaceHeaderBytes || size > vizmark::kMaxFoldedFaceHeaderBytes;
+  if (too_long != (face.status == vizmark::FaceHeaderStatus::kTooLong)) std::abort();
   if (face.status != vizmark::FaceHeaderStatus::kOk) {
     if (!png.empty()) std::abort();
     return 0;
   }
 
-  std::string unfolded;
-  for (const char c : text)
-    if (c != '\r' && c != '\n' && c != ' ' && c != '\t') unfolded += c;
   if (png.size() > vizmark::kMaxFacePngBytes || Base64(png.data(), png.size()) != unfolded)
     std::abort();
   static constexpr unsigned char kStart[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',

@@ -81,10 +81,17 @@ Bytes Gif(uint32_t screen, const std::vector<std::pair<uint32_t, uint32_t>>& ima
   return b;
 }
 
-Bytes Jpeg(uint32_t w, uint32_t h) {
+// `count` images of one size, for Gif().
+std::vector<std::pair<uint32_t, uint32_t>> Images(std::size_t count, uint32_t w, uint32_t h) {
+  return std::vector<std::pair<uint32_t, uint32_t>>(count, {w, h});
+}
+
+// A JPEG with `before_frame` between its APP0 segment and its frame.
+Bytes Jpeg(uint32_t w, uint32_t h, const Bytes& before_frame = {}) {
   Bytes b = {0xFF, 0xD8, 0xFF, 0xE0};
   Be16(b, 6);
   Text(b, "JFIF");
+  b.insert(b.end(), before_frame.begin(), before_frame.end());
   b.insert(b.end(), {0xFF, 0xFF, 0xC2});  // a fill byte, then a progressive frame
   Be16(b, 11);
   b.push_back(8);
@@ -133,6 +140,12 @@ Bytes Cut(Bytes b, std::size_t size) {
   return b;
 }
 
+// `b` with `value` written over the four bytes at `at`, little-endian.
+Bytes Patched(Bytes b, std::size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(value >> 8 * i);
+  return b;
+}
+
 TEST(DeclaredSizeTest, EachFormatsSizesAreCheckedAgainstTheLimits) {
   using enum DeclaredSize;
   const struct {
@@ -157,10 +170,18 @@ TEST(DeclaredSizeTest, EachFormatsSizesAreCheckedAgainstTheLimits) {
       {"gif screen", Gif(65535, {{10, 10}}), kTooLarge},
       {"gif second image", Gif(100, {{10, 10}, {65535, 65535}}), kTooLarge},
       {"gif cut in its data", Cut(Gif(100, {{10, 10}, {65535, 65535}}), 40), kAcceptable},
+      {"gif four images of the most pixels", Gif(100, Images(4, 8192, 8192)), kAcceptable},
+      {"gif pixels of its images in all", Gif(100, Images(5, 8192, 8192)), kTooLarge},
+      {"gif long animation", Gif(480, Images(1000, 480, 360)), kAcceptable},
       {"jpeg", Jpeg(4000, 3000), kAcceptable},
       {"jpeg pixels", Jpeg(65535, 65535), kTooLarge},
       {"jpeg height given later", Jpeg(48, 0), kTooLarge},
       {"jpeg cut before its frame", Cut(Jpeg(48, 48), 12), kUnknown},
+      {"jpeg stray bytes before its frame", Jpeg(65535, 65535, {0x00, 0x12}), kTooLarge},
+      {"jpeg stuffed zero before its frame", Jpeg(65535, 65535, {0xFF, 0x00}), kTooLarge},
+      {"jpeg segment shorter than its length", Jpeg(65535, 65535, {0xFF, 0xE1, 0, 0}), kTooLarge},
+      {"jpeg stray bytes, fill and stuffed zeros", Jpeg(4000, 3000, {1, 0xFF, 0, 0xFF, 0xFF, 0, 2}),
+       kAcceptable},
       {"tiff II", Tiff(true, 4000, 3000), kAcceptable},
       {"tiff MM", Tiff(false, 4000, 3000), kAcceptable},
       {"tiff short width", Tiff(true, 100, 100, 3), kAcceptable},
@@ -171,6 +192,12 @@ TEST(DeclaredSizeTest, EachFormatsSizesAreCheckedAgainstTheLimits) {
       {"ico png", Icon({Png(16, 16), Png(100000, 100000)}), kTooLarge},
       {"ico bmp", Icon({BmpInfo(100000, 200000)}), kTooLarge},
       {"ico bmp's height counts the mask", Icon({BmpInfo(8192, 16384)}), kAcceptable},
+      {"ico pixels of its images in all", Icon({Png(8192, 8192), BmpInfo(8192, 16384)}), kTooLarge},
+      {"ico png cut after its size", Cut(Icon({Png(100000, 100000)}), 6 + 16 + 24), kTooLarge},
+      {"ico bmp cut after its size", Cut(Icon({BmpInfo(100000, 200000)}), 6 + 16 + 12), kTooLarge},
+      {"ico image's size past 4 GB", Patched(Icon({Png(100000, 100000)}), 6 + 8, 0xFFFFFFF0),
+       kTooLarge},
+      {"ico image past its end", Patched(Icon({Png(16, 16)}), 6 + 12, 6 + 16 + 34), kTooLarge},
       {"ico cut in its directory", Cut(Icon({Png(16, 16)}), 12), kUnknown},
       {"ico cut in its header", Cut(Icon({Png(16, 16)}), 4), kUnknown},
       {"empty", {}, kUnknown},

@@ -150,7 +150,13 @@ TEST(FaceHeader, ReadsOnlyA48By48PngInStrictBase64) {
       {"largest, folded to 998 bytes", Base64(largest, 498, "\r\n"), FaceHeaderStatus::kOk,
        largest},
 
-      {"999 bytes", Base64(largest, 498, "\r\n") + " ", FaceHeaderStatus::kTooLong},
+      {"largest, folded every 76 characters", Base64(largest, 76, "\r\n "), FaceHeaderStatus::kOk,
+       largest},
+      {"folded after every character", Base64(face, 1, " "), FaceHeaderStatus::kOk, face},
+
+      {"999 characters besides folding", Base64(largest, 498, "\r\n") + "AAA",
+       FaceHeaderStatus::kTooLong},
+      {"folding past twice 998 bytes", Base64(face, 1, "\r\n "), FaceHeaderStatus::kTooLong},
       {"5000 bytes", Base64(Make({.text_bytes = 3750 - face.size() - 12})),
        FaceHeaderStatus::kTooLong},
       {"empty", "", FaceHeaderStatus::kEmpty},
