@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <new>
 #include <span>
 #include <utility>
 #include <vector>
@@ -47,6 +48,8 @@ constexpr std::string_view kSavedText =
 constexpr std::string_view kNotSavedText = "Nie udało się zapisać pliku."_cp1250;
 constexpr std::string_view kNotCopiedText =
     "Zapisano, ale nie udało się umieścić wiersza szablonu w schowku."_cp1250;
+// Asked about the file written when it is not the one named in the save dialog (".txt" added).
+constexpr std::string_view kReplaceText = "Plik „%s” już istnieje.\nCzy chcesz go zastąpić?"_cp1250;
 constexpr std::string_view kPicturesFilter = "Obrazki";
 constexpr std::string_view kFaceFilter = "Twarz X-Face";
 constexpr std::string_view kDefaultFileName = "twarz.txt";
@@ -103,22 +106,40 @@ std::optional<DecodedPicture> PictureOfBitmap(HBITMAP bitmap) {
 
 // What the clipboard holds as a picture: a packed one (with its alpha, where it has one), or
 // else a bitmap object. The system offers each of the three formats when any one was put there.
+// A packed picture is copied out and the clipboard closed before it is decoded, so that other
+// programs can use the clipboard meanwhile; a bitmap object's pixels are copied while it is open.
 std::optional<DecodedPicture> PictureOnClipboard(HWND window) {
-  OpenedClipboard clipboard(window);
-  if (!clipboard) {
-    Trace(L"the face maker could not open the clipboard");
-    return std::nullopt;
-  }
-  for (const UINT format : {CF_DIBV5, CF_DIB}) {
-    if (!IsClipboardFormatAvailable(format)) continue;
-    const LockedGlobal packed(GetClipboardData(format));
-    const std::vector<unsigned char> file = BmpFileFromPackedDib(packed.bytes());
+  for (const UINT format : {CF_DIBV5, CF_DIB, CF_BITMAP}) {
+    std::vector<unsigned char> packed;
+    {
+      OpenedClipboard clipboard(window);
+      if (!clipboard) {
+        Trace(L"the face maker could not open the clipboard");
+        return std::nullopt;
+      }
+      if (!IsClipboardFormatAvailable(format)) continue;
+      if (format == CF_BITMAP)
+        return PictureOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+      const LockedGlobal memory(GetClipboardData(format));
+      const std::span<const uint8_t> bytes = memory.bytes();
+      packed.assign(bytes.begin(), bytes.end());
+    }
+    const std::vector<unsigned char> file = BmpFileFromPackedDib(packed);
     if (file.empty()) continue;
     if (std::optional<DecodedPicture> picture = DecodePictureBytes(file)) return picture;
   }
-  if (IsClipboardFormatAvailable(CF_BITMAP))
-    return PictureOfBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
   return std::nullopt;
+}
+
+// The picture `take` gives; none, with a trace, when there is no memory for it.
+template <typename Take>
+std::optional<DecodedPicture> PictureOrNone(const Take& take) {
+  try {
+    return take();
+  } catch (const std::bad_alloc&) {
+    Trace(L"no memory for the face maker's picture");
+    return std::nullopt;
+  }
 }
 
 // The template line on the clipboard, as UTF-16 text and in the system's code page.
@@ -370,10 +391,13 @@ void FaceMaker::ChooseFile() {
     return;
   }
   path.resize(std::wcslen(path.c_str()));
-  TakePicture(DecodePictureFile(FilePathFromWide(path)), kUnreadableText);
+  TakePicture(PictureOrNone([&] { return DecodePictureFile(FilePathFromWide(path)); }),
+              kUnreadableText);
 }
 
-void FaceMaker::Paste() { TakePicture(PictureOnClipboard(window_), kNoPictureText); }
+void FaceMaker::Paste() {
+  TakePicture(PictureOrNone([this] { return PictureOnClipboard(window_); }), kNoPictureText);
+}
 
 // A picture that cannot be had leaves the one shown as it is, and says so.
 void FaceMaker::TakePicture(std::optional<DecodedPicture> picture, std::string_view refusal) {
@@ -397,10 +421,15 @@ FaceMakerChoices FaceMaker::Choices() const {
   return choices;
 }
 
-// Makes the face again from the picture and the controls, and shows it.
+// Makes the face again from the picture and the controls, and shows it. A face that changes
+// takes the news away: they were about the face before (that it was saved, say).
 void FaceMaker::Update() {
   if (!picture_) return;
-  face_ = MakeFace(picture_->width, picture_->height, picture_->rgba, ToFaceOptions(Choices()));
+  std::optional<MadeFace> made =
+      MakeFace(picture_->width, picture_->height, picture_->rgba, ToFaceOptions(Choices()));
+  const bool changed =
+      made.has_value() != face_.has_value() || (made && made->header_text != face_->header_text);
+  face_ = std::move(made);
   if (face_ && face_bits_ != nullptr) {
     const FaceRows rows = PackFaceRows(face_->pixels);
     const std::size_t stride = 8;  // a one-bit row of 48 pixels, padded to 32 bits
@@ -411,7 +440,10 @@ void FaceMaker::Update() {
   }
   SetDlgItemTextW(window_, kLength,
                   face_ ? Widen(HeaderLengthText(face_->header_text.size())).c_str() : L"");
-  if (!face_) SetStatus(kNoFaceText);
+  if (!face_)
+    SetStatus(kNoFaceText);
+  else if (changed)
+    SetStatus({});
   EnableWindow(GetDlgItem(window_, kSave), face_.has_value());
   InvalidateRect(GetDlgItem(window_, kPreview), nullptr, FALSE);
   InvalidateRect(GetDlgItem(window_, kRealSize), nullptr, FALSE);
@@ -437,7 +469,11 @@ void FaceMaker::Save() {
     return;
   }
   path.resize(std::wcslen(path.c_str()));
+  // The name as typed is what the dialog asked about replacing; one with ".txt" added is asked
+  // about here.
+  const std::wstring chosen = std::exchange(path, FaceFilePath(path));
   const FilePath file = FilePathFromWide(path);
+  if (path != chosen && !file.device && IsExistingFile(file) && !AskToReplace(path)) return;
   if (file.device || file.wide.empty() ||
       !WriteWholeFile(file.wide,
                       std::span(reinterpret_cast<const uint8_t*>(face_->header_text.data()),
@@ -446,6 +482,15 @@ void FaceMaker::Save() {
     return;
   }
   SetStatus(CopyTemplateLine(window_, SetXFaceTemplateLine(path)) ? kSavedText : kNotCopiedText);
+}
+
+bool FaceMaker::AskToReplace(const std::wstring& path) const {
+  const std::wstring text = Widen(kReplaceText);
+  const std::size_t name = path.find_last_of(L"\\/:") + 1;  // 0 when there is no folder
+  const std::size_t at = text.find(L"%s");
+  const std::wstring question = text.substr(0, at) + path.substr(name) + text.substr(at + 2);
+  return MessageBoxW(window_, question.c_str(), Widen(kCaption).c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 // The face as compface sees it, black on white, every pixel a whole square: enlarged four

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "base/win_handles.h"
@@ -60,6 +61,8 @@ class FaceMaker {
   FaceMakerChoices Choices() const;
   void Update();
   void Save();
+  // Whether the user lets the file at `path`, which is there, be replaced.
+  bool AskToReplace(const std::wstring& path) const;
   void SetStatus(std::string_view text) const;
   void DrawItem(const DRAWITEMSTRUCT& item) const;
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }

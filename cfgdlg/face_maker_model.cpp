@@ -26,6 +26,16 @@ std::optional<MadeFace> MakeFace(int width, int height, std::span<const uint8_t>
   return MadeFace{*pixels, buffer};
 }
 
+std::wstring FaceFilePath(std::wstring_view chosen) {
+  constexpr std::wstring_view kText = L".txt";
+  const bool text =
+      chosen.size() >= kText.size() &&
+      std::equal(kText.begin(), kText.end(), chosen.end() - kText.size(), [](wchar_t a, wchar_t b) {
+        return a == (b >= L'A' && b <= L'Z' ? static_cast<wchar_t>(b - L'A' + L'a') : b);
+      });
+  return text ? std::wstring(chosen) : std::wstring(chosen) + std::wstring(kText);
+}
+
 std::wstring SetXFaceTemplateLine(std::wstring_view path) {
   std::wstring line = L"%SetXFace(\"";
   for (const wchar_t c : path) {

@@ -36,6 +36,11 @@ struct MadeFace {
 std::optional<MadeFace> MakeFace(int width, int height, std::span<const uint8_t> rgba,
                                  const FaceOptions& options);
 
+// The file the face is saved as: `chosen` when its extension is .txt in any letter case (what
+// %SetXFace reads as header text), else `chosen` with ".txt" added, so that a name typed with
+// a picture's extension neither writes over the picture nor makes a line %SetXFace refuses.
+std::wstring FaceFilePath(std::wstring_view chosen);
+
 // The template line that sets the face saved at `path`: %SetXFace("path"), any double quote
 // in the path doubled, as a quoted argument of the host's macros needs.
 std::wstring SetXFaceTemplateLine(std::wstring_view path);

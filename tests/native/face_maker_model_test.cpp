@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/cp1250.h"
@@ -68,6 +69,28 @@ TEST(FaceMakerModel, MakesTheFaceTheChoicesAskFor) {
   }
   EXPECT_FALSE(MakeFace(0, 48, {}, {}));
   EXPECT_FALSE(MakeFace(96, 48, std::span(ramp).first(100), {}));
+}
+
+// Whatever name is typed, the face goes into a .txt file, which %SetXFace reads as text.
+TEST(FaceMakerModel, TheFaceIsSavedAsTextWhateverTheNameTyped) {
+  const struct {
+    std::wstring_view chosen, saved;
+  } cases[] = {
+      {L"a", L"a.txt"},
+      {L"a.txt", L"a.txt"},
+      {L"a.TXT", L"a.TXT"},
+      {L"a.Txt", L"a.Txt"},
+      {L"C:\\twarze\\a.png", L"C:\\twarze\\a.png.txt"},
+      {L"a.PNG", L"a.PNG.txt"},
+      {L"a.txt.bmp", L"a.txt.bmp.txt"},
+      {L"a.text", L"a.text.txt"},
+      {L"atxt", L"atxt.txt"},
+      {L"dir.x\\a", L"dir.x\\a.txt"},
+      {L"dir.txt\\a", L"dir.txt\\a.txt"},
+      {L"C:\\.txt", L"C:\\.txt"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FaceFilePath(c.chosen), c.saved) << std::string(c.chosen.begin(), c.chosen.end());
 }
 
 TEST(FaceMakerModel, TheTemplateLineQuotesThePath) {

@@ -208,6 +208,25 @@ HWND FileDialogShown() {
   return maker != nullptr ? FindDialogOwnedBy(maker) : nullptr;
 }
 
+// A question over the face maker: a message box it shows, or one over its file dialog.
+HWND QuestionShown() {
+  for (HWND dialog = FaceMakerShown(); dialog != nullptr; dialog = FindDialogOwnedBy(dialog))
+    if (GetDlgItem(dialog, IDYES) != nullptr) return dialog;
+  return nullptr;
+}
+
+BOOL CALLBACK AddText(HWND control, LPARAM param) {
+  *reinterpret_cast<std::wstring*>(param) += TextOf(control) + L"\n";
+  return TRUE;
+}
+
+// The texts of a dialog's controls, a line each.
+std::wstring TextsOf(HWND dialog) {
+  std::wstring texts;
+  EnumChildWindows(dialog, &AddText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
 // A user's click on a button: the button's own message, posted as the mouse's would come.
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // A key pressed while `control` has the focus, read by the dialog's own loop.
@@ -404,6 +423,91 @@ TEST_F(FaceMakerTest, MakesAFaceFromAFileAndSavesItWithItsTemplateLine) {
   const std::wstring line = L"%SetXFace(\"" + Wide(saved) + L"\")";
   EXPECT_EQ(ClipboardText(CF_UNICODETEXT), line);
   EXPECT_EQ(ClipboardText(CF_TEXT), line);
+  hostsim::HostState host;
+  const std::string pasted(line.begin(), line.end());  // the paths here are ASCII
+  EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "");
+  EXPECT_EQ(host.composed_xface.value_or("(none)"), testsupport::ReadFileBytes(saved));
+}
+
+// The name is typed with a picture's extension, where a picture is: the face goes into that
+// name with .txt added, the picture stays, and the line on the clipboard sets the face. Once
+// the face changes, the news of the save goes. Saved again under the same name, the face maker
+// asks before it replaces that file: No keeps it, Yes replaces it.
+TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) {
+  testsupport::TempDir dir;
+  const std::string typed = dir.File("twarz.png"), saved = typed + ".txt";
+  const std::string picture = "\x89PNG, a picture of its own";
+  ASSERT_TRUE(testsupport::WriteFileBytes(typed, picture));
+  ASSERT_TRUE(PutPictureOnClipboard(CF_DIB));
+  const std::wstring saved_news = L"Zapisano. Wiersz szablonu z makrem %SetXFace jest w schowku.";
+  std::string first;  // the header text saved first
+  const auto save_as_typed = [&](HWND save) {
+    EXPECT_TRUE(hostsim::AnswerFileDialog(save, Wide(typed)));
+  };
+  const auto answer = [](WPARAM button) {
+    return [button](HWND question) { PostMessageW(question, WM_COMMAND, button, 0); };
+  };
+  const auto back_in_the_maker = [] {
+    return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr;
+  };
+  Setup({
+      {&OptionsShown, [](HWND options) { Click(options, OptionsDialog::kFaceMaker); }},
+      {&FaceMakerShown, [](HWND maker) { Click(maker, FaceMaker::kPaste); }},
+      {[] {
+         const HWND maker = FaceMakerShown();
+         return maker != nullptr && IsWindowEnabled(GetDlgItem(maker, FaceMaker::kSave)) ? maker
+                                                                                         : nullptr;
+       },
+       [](HWND maker) { Click(maker, FaceMaker::kSave); }},
+      {&FileDialogShown, save_as_typed},
+      // The system asks about the picture typed (it is there); the face maker writes elsewhere.
+      {&QuestionShown, answer(IDYES)},
+      {back_in_the_maker,
+       [&](HWND maker) {
+         testsupport::PumpUntilIdle(testsupport::kPatience);
+         EXPECT_EQ(testsupport::ReadFileBytes(typed), picture);
+         first = testsupport::ReadFileBytes(saved);
+         EXPECT_EQ(first, Expected(maker).value_or(vizmark::MadeFace{}).header_text);
+         EXPECT_EQ(TextOf(GetDlgItem(maker, FaceMaker::kStatus)), saved_news);
+         Key(maker, FaceMaker::kBrightness, VK_NEXT);
+         testsupport::PumpUntilIdle(testsupport::kPatience);
+         ExpectShowsTheFace(maker, "brighter");
+         EXPECT_EQ(TextOf(GetDlgItem(maker, FaceMaker::kStatus)), L"") << "after the slider moved";
+         Click(maker, FaceMaker::kSave);
+       }},
+      {&FileDialogShown, save_as_typed},
+      {&QuestionShown, answer(IDYES)},  // the system's, about the picture
+      {&QuestionShown,                  // the face maker's, about the .txt file
+       [&](HWND question) {
+         EXPECT_NE(TextsOf(question).find(L"\u201Etwarz.png.txt\u201D"), std::wstring::npos)
+             << TextsOf(question);
+         answer(IDNO)(question);
+       }},
+      {back_in_the_maker,
+       [&](HWND maker) {
+         testsupport::PumpUntilIdle(testsupport::kPatience);
+         EXPECT_EQ(testsupport::ReadFileBytes(saved), first) << "kept after No";
+         Click(maker, FaceMaker::kSave);
+       }},
+      {&FileDialogShown, save_as_typed},
+      {&QuestionShown, answer(IDYES)},
+      {&QuestionShown, answer(IDYES)},
+      {back_in_the_maker,
+       [&](HWND maker) {
+         testsupport::PumpUntilIdle(testsupport::kPatience);
+         EXPECT_EQ(testsupport::ReadFileBytes(saved),
+                   Expected(maker).value_or(vizmark::MadeFace{}).header_text);
+         EXPECT_NE(testsupport::ReadFileBytes(saved), first);
+         EXPECT_EQ(TextOf(GetDlgItem(maker, FaceMaker::kStatus)), saved_news);
+         Click(maker, FaceMaker::kClose);
+       }},
+      {[] { return FaceMakerShown() == nullptr ? OptionsShown() : nullptr; },
+       [](HWND options) { PostMessageW(options, WM_COMMAND, IDCANCEL, 0); }},
+  });
+  EXPECT_EQ(testsupport::ReadFileBytes(typed), picture);
+
+  const std::wstring line = L"%SetXFace(\"" + Wide(saved) + L"\")";
+  EXPECT_EQ(ClipboardText(CF_UNICODETEXT), line);
   hostsim::HostState host;
   const std::string pasted(line.begin(), line.end());  // the paths here are ASCII
   EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "");
