@@ -48,6 +48,11 @@ constexpr std::string_view kSavedText =
 constexpr std::string_view kNotSavedText = "Nie udało się zapisać pliku."_cp1250;
 constexpr std::string_view kNotCopiedText =
     "Zapisano, ale nie udało się umieścić wiersza szablonu w schowku."_cp1250;
+// The file's path has characters the system's code page lacks, and no short name without them:
+// the client could not hand it to %SetXFace, so no line is copied.
+constexpr std::string_view kNoLineText =
+    "Zapisano, ale makro %SetXFace nie odczyta tej ścieżki: jej nazwa ma znaki spoza strony "
+    "kodowej systemu. Zapisz twarz w innym folderze."_cp1250;
 // Asked about the file written when it is not the one named in the save dialog (".txt" added).
 constexpr std::string_view kReplaceText = "Plik „%s” już istnieje.\nCzy chcesz go zastąpić?"_cp1250;
 constexpr std::string_view kPicturesFilter = "Obrazki";
@@ -149,6 +154,31 @@ bool CopyTemplateLine(HWND window, const std::wstring& line) {
   WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, ansi.data(), size, nullptr, nullptr);
   ansi.resize(ansi.size() - 1);  // its zero
   return PutTextOnClipboard(window, line, ansi);
+}
+
+// Whether `text` comes through the system's code page unchanged, as the client hands
+// %SetXFace its argument in it.
+bool SurvivesCodePage(const std::wstring& text) {
+  if (GetACP() == CP_UTF8) return true;  // which takes no WC_NO_BEST_FIT_CHARS
+  BOOL lossy = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(),
+                                       static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+  return size > 0 && !lossy;
+}
+
+// The path a template line can name for the file at `path`: the path itself where it comes
+// through the system's code page, else its short form where the volume keeps short names and
+// that form does; none else.
+std::optional<std::wstring> PathForTemplateLine(const std::wstring& path) {
+  if (SurvivesCodePage(path)) return path;
+  const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring short_path(size, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), short_path.data(), size);
+  if (length == 0 || length >= size) return std::nullopt;
+  short_path.resize(length);
+  if (!SurvivesCodePage(short_path)) return std::nullopt;
+  return short_path;
 }
 
 // The windows of `owner`'s thread that it owns, directly or through others, the most deeply
@@ -356,7 +386,7 @@ SIZE FaceMaker::Layout() {
   // News take two lines at most.
   LONG status_height = longest_length.cy * 2;
   for (const std::string_view news : {kStartText, kUnreadableText, kNoPictureText, kNoFaceText,
-                                      kSavedText, kNotSavedText, kNotCopiedText}) {
+                                      kSavedText, kNotSavedText, kNotCopiedText, kNoLineText}) {
     SetStatus(news);
     status_height = std::max(status_height, MeasureText(kStatus, inner).cy);
   }
@@ -481,7 +511,13 @@ void FaceMaker::Save() {
     SetStatus(kNotSavedText);
     return;
   }
-  SetStatus(CopyTemplateLine(window_, SetXFaceTemplateLine(path)) ? kSavedText : kNotCopiedText);
+  const std::optional<std::wstring> named = PathForTemplateLine(path);
+  if (!named) {
+    Trace(L"the face maker saved a face at a path the system's code page cannot carry");
+    SetStatus(kNoLineText);
+    return;
+  }
+  SetStatus(CopyTemplateLine(window_, SetXFaceTemplateLine(*named)) ? kSavedText : kNotCopiedText);
 }
 
 bool FaceMaker::AskToReplace(const std::wstring& path) const {

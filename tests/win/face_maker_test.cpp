@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_read.h"
 #include "base/win_handles.h"
 #include "cfgdlg/face_maker.h"
 #include "cfgdlg/face_maker_model.h"
@@ -512,6 +513,54 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
   const std::string pasted(line.begin(), line.end());  // the paths here are ASCII
   EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "");
   EXPECT_EQ(host.composed_xface.value_or("(none)"), testsupport::ReadFileBytes(saved));
+}
+
+// Saved in a folder whose name the system's code page lacks, the face is named in the line by
+// the path's short form: the client, which hands %SetXFace its argument in that code page, then
+// reaches the file.
+TEST_F(FaceMakerTest, ALineForAFolderNamedBeyondTheCodePageReachesTheFile) {
+  testsupport::TempDir dir;
+  const std::wstring folder = Wide(dir.path()) + L"\\\u043b\u0438\u0446\u043e";  // "лицо"
+  const std::wstring saved = folder + L"\\twarz.txt";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(PutPictureOnClipboard(CF_DIB));
+  Setup({
+      {&OptionsShown, [](HWND options) { Click(options, OptionsDialog::kFaceMaker); }},
+      {&FaceMakerShown, [](HWND maker) { Click(maker, FaceMaker::kPaste); }},
+      {[] {
+         const HWND maker = FaceMakerShown();
+         return maker != nullptr && IsWindowEnabled(GetDlgItem(maker, FaceMaker::kSave)) ? maker
+                                                                                         : nullptr;
+       },
+       [](HWND maker) { Click(maker, FaceMaker::kSave); }},
+      {&FileDialogShown, [&](HWND save) { EXPECT_TRUE(hostsim::AnswerFileDialog(save, saved)); }},
+      {[] { return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr; },
+       [](HWND maker) {
+         testsupport::PumpUntilIdle(testsupport::kPatience);
+         EXPECT_EQ(TextOf(GetDlgItem(maker, FaceMaker::kStatus)),
+                   L"Zapisano. Wiersz szablonu z makrem %SetXFace jest w schowku.");
+         Click(maker, FaceMaker::kClose);
+       }},
+      {[] { return FaceMakerShown() == nullptr ? OptionsShown() : nullptr; },
+       [](HWND options) { PostMessageW(options, WM_COMMAND, IDCANCEL, 0); }},
+  });
+  const std::optional<std::vector<unsigned char>> bytes =
+      vizmark::ReadWholeFile(vizmark::FilePathFromWide(saved), FILE_SHARE_READ, 4096);
+  ASSERT_TRUE(bytes.has_value());
+  const std::string written(bytes->begin(), bytes->end());
+  ASSERT_FALSE(written.empty());
+
+  // The line as the client hands it over: in the system's code page.
+  const std::wstring line = ClipboardText(CF_UNICODETEXT);
+  std::string pasted(line.size() * 4 + 1, '\0');
+  pasted.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), pasted.data(),
+                          static_cast<int>(pasted.size()), nullptr, nullptr)));
+  hostsim::HostState host;
+  EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "") << pasted;
+  EXPECT_EQ(host.composed_xface.value_or("(none)"), written);
+  DeleteFileW(saved.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 // What the clipboard holds, each format alone: the packed pictures, the bitmap object the
