@@ -12,6 +12,8 @@ namespace {
 constexpr char kMainWindowClass[] = "TMailerForm";
 constexpr char kHeaderPanelClass[] = "TAddressGrid";
 constexpr char kMessageListClass[] = "TMessageListView";
+// How far up a chain of owners the header panel is looked for.
+constexpr int kMostOwners = 8;
 
 HWND FindTopLevel(const char* class_name) {
   ClassSearch search{};
@@ -96,13 +98,21 @@ std::shared_ptr<FaceOverlay> Attach(GivenFace given) {
   }
   if (main_window == nullptr) return nullptr;
   Panel panel = PanelOf(lock, main_window);
+  // One of the client's dialogs, or our closer look, is in front: the panel is in a window
+  // that owns it, or else (the client's windows all owned by a hidden one of its own) in the
+  // client's main window.
+  HWND owner = main_window;
+  for (int depth = 0; panel.header == nullptr && depth < kMostOwners; ++depth) {
+    owner = GetWindow(owner, GW_OWNER);
+    if (owner == nullptr) break;
+    main_window = owner;
+    panel = PanelOf(lock, owner);
+  }
   if (panel.header == nullptr) {
-    // One of the client's dialogs, or our closer look, is in front: the panel is in the
-    // window that owns it.
-    const HWND owner = GetAncestor(main_window, GA_ROOTOWNER);
-    if (owner != nullptr && owner != main_window) {
-      main_window = owner;
-      panel = PanelOf(lock, owner);
+    const HWND found = FindTopLevel(kMainWindowClass);
+    if (found != nullptr && found != main_window) {
+      main_window = found;
+      panel = PanelOf(lock, found);
     }
   }
   const HWND header = panel.header;

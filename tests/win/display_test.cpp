@@ -146,25 +146,43 @@ TEST_F(DisplayTest, WithoutTheHostsWindowsItIsADisplayError) {
   EXPECT_EQ(Display(kFace), "X-Face: Display image error");
 }
 
-// A window of the client's owned by its main window (a dialog, or our own closer look) is
-// active while a message is shown: the face goes to the main window's panel, shown first
-// (the panel has its item) or not.
-TEST_F(DisplayTest, AnOwnedWindowInFrontTakesTheFaceToItsOwnersPanel) {
-  for (const bool shown_before : {false, true}) {
-    SCOPED_TRACE(shown_before);
-    HostWindows host(&state_, plugin_.get());
-    if (shown_before) {
-      ASSERT_EQ(Display(kFace), "");
+// A window of the client's owned by its main window (a dialog, or our own closer look), as a
+// pop-up or not, or a pop-up owned as all the client's windows may be by a hidden window of its
+// own, is active while a message is shown: the face goes to the main window's panel, shown
+// first (the panel has its item) or not.
+TEST_F(DisplayTest, AnOwnedWindowInFrontTakesTheFaceToTheMainWindowsPanel) {
+  enum class Owner { kMainWindow, kHiddenWindow };
+  const struct {
+    const char* name;
+    DWORD style;
+    Owner owner;
+  } cases[] = {
+      {"pop-up", WS_POPUP, Owner::kMainWindow},
+      {"framed", WS_OVERLAPPEDWINDOW, Owner::kMainWindow},
+      {"pop-up of a hidden window", WS_POPUP, Owner::kHiddenWindow},
+  };
+  for (const auto& c : cases) {
+    for (const bool shown_before : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.name << (shown_before ? ", shown before" : ""));
+      HostWindows host(&state_, plugin_.get());
+      if (shown_before) {
+        ASSERT_EQ(Display(kFace), "");
+      }
+      const HWND hidden = CreateWindowExW(0, L"STATIC", L"hidden", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                          nullptr, nullptr, nullptr);
+      ASSERT_NE(hidden, nullptr);
+      const HWND owned = CreateWindowExW(0, L"STATIC", L"owned", c.style | WS_VISIBLE, 0, 0, 50, 50,
+                                         c.owner == Owner::kMainWindow ? host.main() : hidden,
+                                         nullptr, nullptr, nullptr);
+      ASSERT_NE(owned, nullptr);
+      SetActiveWindow(owned);
+      ASSERT_EQ(GetActiveWindow(), owned);
+      EXPECT_EQ(Display(kStripes), "");
+      RedrawWindow(host.header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
+      DestroyWindow(owned);
+      DestroyWindow(hidden);
     }
-    const HWND owned = CreateWindowExW(0, L"STATIC", L"owned", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                                       host.main(), nullptr, nullptr, nullptr);
-    ASSERT_NE(owned, nullptr);
-    SetActiveWindow(owned);
-    ASSERT_EQ(GetActiveWindow(), owned);
-    EXPECT_EQ(Display(kStripes), "");
-    RedrawWindow(host.header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    EXPECT_EQ(Show(OnPanel(host.header())), Show(Stripes()));
-    DestroyWindow(owned);
   }
 }
 
