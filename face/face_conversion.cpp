@@ -193,7 +193,7 @@ void SumRows(std::span<const uint8_t> rgba, uint64_t width, uint32_t across, con
       if (run.to != kShared) {
         // At most 65535 pixels of at most 65535 each: within 32 bits.
         uint32_t sum = 0;
-        for (; pixel + 4 < end; pixel += 8) {
+        for (; end - pixel > 4; pixel += 8) {
           const uint32_t one = tables.LuminanceOnWhite(pixel);
           const uint32_t two = tables.LuminanceOnWhite(pixel + 4);
           if constexpr (kCountTones) {
