@@ -355,6 +355,19 @@ class FaceMakerTest : public testing::Test {
     return TRUE;
   }
 
+  // The template line on the clipboard, handed to the plug-in as the client hands it (in the
+  // system's code page), sets `face`.
+  void ExpectTheLineSetsTheFace(const std::string& face) {
+    const std::wstring line = ClipboardText(CF_UNICODETEXT);
+    std::string pasted(line.size() * 4 + 1, '\0');
+    pasted.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), pasted.data(),
+                            static_cast<int>(pasted.size()), nullptr, nullptr)));
+    hostsim::HostState host;
+    EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "") << pasted;
+    EXPECT_EQ(host.composed_xface.value_or("(none)"), face);
+  }
+
   std::unique_ptr<PluginModule> plugin_;
 };
 
@@ -424,10 +437,7 @@ TEST_F(FaceMakerTest, MakesAFaceFromAFileAndSavesItWithItsTemplateLine) {
   const std::wstring line = L"%SetXFace(\"" + Wide(saved) + L"\")";
   EXPECT_EQ(ClipboardText(CF_UNICODETEXT), line);
   EXPECT_EQ(ClipboardText(CF_TEXT), line);
-  hostsim::HostState host;
-  const std::string pasted(line.begin(), line.end());  // the paths here are ASCII
-  EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "");
-  EXPECT_EQ(host.composed_xface.value_or("(none)"), testsupport::ReadFileBytes(saved));
+  ExpectTheLineSetsTheFace(testsupport::ReadFileBytes(saved));
 }
 
 // The name is typed with a picture's extension, where a picture is: the face goes into that
@@ -509,10 +519,7 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
 
   const std::wstring line = L"%SetXFace(\"" + Wide(saved) + L"\")";
   EXPECT_EQ(ClipboardText(CF_UNICODETEXT), line);
-  hostsim::HostState host;
-  const std::string pasted(line.begin(), line.end());  // the paths here are ASCII
-  EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "");
-  EXPECT_EQ(host.composed_xface.value_or("(none)"), testsupport::ReadFileBytes(saved));
+  ExpectTheLineSetsTheFace(testsupport::ReadFileBytes(saved));
 }
 
 // Saved in a folder whose name the system's code page lacks, the face is named in the line by
@@ -550,15 +557,7 @@ TEST_F(FaceMakerTest, ALineForAFolderNamedBeyondTheCodePageReachesTheFile) {
   const std::string written(bytes->begin(), bytes->end());
   ASSERT_FALSE(written.empty());
 
-  // The line as the client hands it over: in the system's code page.
-  const std::wstring line = ClipboardText(CF_UNICODETEXT);
-  std::string pasted(line.size() * 4 + 1, '\0');
-  pasted.resize(static_cast<size_t>(
-      WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), pasted.data(),
-                          static_cast<int>(pasted.size()), nullptr, nullptr)));
-  hostsim::HostState host;
-  EXPECT_EQ(hostsim::RunTemplate(*plugin_, host, pasted), "") << pasted;
-  EXPECT_EQ(host.composed_xface.value_or("(none)"), written);
+  ExpectTheLineSetsTheFace(written);
   DeleteFileW(saved.c_str());
   RemoveDirectoryW(folder.c_str());
 }
