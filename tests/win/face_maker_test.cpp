@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -237,6 +238,27 @@ void Key(HWND dialog, int id, WPARAM key) {
   PostMessageW(GetDlgItem(dialog, id), WM_KEYUP, key, 0);
 }
 
+// The face maker again, once the file dialog over it has gone.
+HWND BackInTheMaker() { return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr; }
+
+// The steps that open the face maker from the options, paste the clipboard's picture and press
+// Save once the face is made; `then` follow.
+std::vector<Step> PasteAndSave(std::vector<Step> then) {
+  std::vector<Step> steps = {
+      {&OptionsShown, [](HWND options) { Click(options, OptionsDialog::kFaceMaker); }},
+      {&FaceMakerShown, [](HWND maker) { Click(maker, FaceMaker::kPaste); }},
+      {[] {
+         const HWND maker = FaceMakerShown();
+         return maker != nullptr && IsWindowEnabled(GetDlgItem(maker, FaceMaker::kSave)) ? maker
+                                                                                         : nullptr;
+       },
+       [](HWND maker) { Click(maker, FaceMaker::kSave); }},
+  };
+  steps.insert(steps.end(), std::make_move_iterator(then.begin()),
+               std::make_move_iterator(then.end()));
+  return steps;
+}
+
 // The face as the face maker shows it at its real size (96 pixels an inch: one screen pixel a
 // face pixel), inside the frame of its control.
 testsupport::Face ShownFace(HWND maker) {
@@ -419,7 +441,7 @@ TEST_F(FaceMakerTest, MakesAFaceFromAFileAndSavesItWithItsTemplateLine) {
        }},
       {&FileDialogShown,
        [&](HWND save) { EXPECT_TRUE(hostsim::AnswerFileDialog(save, Wide(saved))); }},
-      {[] { return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr; },
+      {&BackInTheMaker,
        [&](HWND maker) {
          testsupport::PumpUntilIdle(testsupport::kPatience);
          const std::optional<vizmark::MadeFace> expected = Expected(maker);
@@ -458,22 +480,11 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
   const auto answer = [](WPARAM button) {
     return [button](HWND question) { PostMessageW(question, WM_COMMAND, button, 0); };
   };
-  const auto back_in_the_maker = [] {
-    return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr;
-  };
-  Setup({
-      {&OptionsShown, [](HWND options) { Click(options, OptionsDialog::kFaceMaker); }},
-      {&FaceMakerShown, [](HWND maker) { Click(maker, FaceMaker::kPaste); }},
-      {[] {
-         const HWND maker = FaceMakerShown();
-         return maker != nullptr && IsWindowEnabled(GetDlgItem(maker, FaceMaker::kSave)) ? maker
-                                                                                         : nullptr;
-       },
-       [](HWND maker) { Click(maker, FaceMaker::kSave); }},
+  Setup(PasteAndSave({
       {&FileDialogShown, save_as_typed},
       // The system asks about the picture typed (it is there); the face maker writes elsewhere.
       {&QuestionShown, answer(IDYES)},
-      {back_in_the_maker,
+      {&BackInTheMaker,
        [&](HWND maker) {
          testsupport::PumpUntilIdle(testsupport::kPatience);
          EXPECT_EQ(testsupport::ReadFileBytes(typed), picture);
@@ -494,7 +505,7 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
              << TextsOf(question);
          answer(IDNO)(question);
        }},
-      {back_in_the_maker,
+      {&BackInTheMaker,
        [&](HWND maker) {
          testsupport::PumpUntilIdle(testsupport::kPatience);
          EXPECT_EQ(testsupport::ReadFileBytes(saved), first) << "kept after No";
@@ -503,7 +514,7 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
       {&FileDialogShown, save_as_typed},
       {&QuestionShown, answer(IDYES)},
       {&QuestionShown, answer(IDYES)},
-      {back_in_the_maker,
+      {&BackInTheMaker,
        [&](HWND maker) {
          testsupport::PumpUntilIdle(testsupport::kPatience);
          EXPECT_EQ(testsupport::ReadFileBytes(saved),
@@ -514,7 +525,7 @@ TEST_F(FaceMakerTest, SavesAsTextWhateverTheNameAndAsksBeforeReplacingThatFile) 
        }},
       {[] { return FaceMakerShown() == nullptr ? OptionsShown() : nullptr; },
        [](HWND options) { PostMessageW(options, WM_COMMAND, IDCANCEL, 0); }},
-  });
+  }));
   EXPECT_EQ(testsupport::ReadFileBytes(typed), picture);
 
   const std::wstring line = L"%SetXFace(\"" + Wide(saved) + L"\")";
@@ -531,17 +542,9 @@ TEST_F(FaceMakerTest, ALineForAFolderNamedBeyondTheCodePageReachesTheFile) {
   const std::wstring saved = folder + L"\\twarz.txt";
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   ASSERT_TRUE(PutPictureOnClipboard(CF_DIB));
-  Setup({
-      {&OptionsShown, [](HWND options) { Click(options, OptionsDialog::kFaceMaker); }},
-      {&FaceMakerShown, [](HWND maker) { Click(maker, FaceMaker::kPaste); }},
-      {[] {
-         const HWND maker = FaceMakerShown();
-         return maker != nullptr && IsWindowEnabled(GetDlgItem(maker, FaceMaker::kSave)) ? maker
-                                                                                         : nullptr;
-       },
-       [](HWND maker) { Click(maker, FaceMaker::kSave); }},
+  Setup(PasteAndSave({
       {&FileDialogShown, [&](HWND save) { EXPECT_TRUE(hostsim::AnswerFileDialog(save, saved)); }},
-      {[] { return FileDialogShown() == nullptr ? FaceMakerShown() : nullptr; },
+      {&BackInTheMaker,
        [](HWND maker) {
          testsupport::PumpUntilIdle(testsupport::kPatience);
          EXPECT_EQ(TextOf(GetDlgItem(maker, FaceMaker::kStatus)),
@@ -550,7 +553,7 @@ TEST_F(FaceMakerTest, ALineForAFolderNamedBeyondTheCodePageReachesTheFile) {
        }},
       {[] { return FaceMakerShown() == nullptr ? OptionsShown() : nullptr; },
        [](HWND options) { PostMessageW(options, WM_COMMAND, IDCANCEL, 0); }},
-  });
+  }));
   const std::optional<std::vector<unsigned char>> bytes =
       vizmark::ReadWholeFile(vizmark::FilePathFromWide(saved), FILE_SHARE_READ, 4096);
   ASSERT_TRUE(bytes.has_value());
